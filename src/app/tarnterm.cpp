@@ -1,0 +1,185 @@
+#include "tarnterm.h"
+
+#include "devicesource.h"
+#include "discovery.h"
+#include "functiondlg.h"
+#include "hexview.h"
+#include "keydispatch.h"
+#include "serialport.h"
+#include "ui_zivid.h"
+#include "zividview.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
+
+namespace {
+const char *const organisationName = "TarnwickTerm";
+} // namespace
+
+TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+    , ui(new Ui::ZIvid)
+    , platformSource(DeviceSource::createPlatformSource())
+    , deviceSource(platformSource.get())
+{
+    ui->setupUi(this);
+
+    for (int i = 0; i < functionKeyCount; ++i) {
+        const int key = Qt::Key_F1 + i;
+        functionKeys.append({key, QString()});
+        crFlags.append({key, false});
+        lfFlags.append({key, false});
+    }
+    delay = 5;
+
+    connect(ui->actionAbout_This_Program, &QAction::triggered, this, &TarnTerm::about);
+    connect(ui->action_Toolbar, &QAction::toggled, ui->toolBar, &QToolBar::setHidden);
+    connect(ui->actionHexa_Mode, &QAction::toggled, this, &TarnTerm::setHexamode);
+    connect(ui->actionEnter_with_Return, &QAction::toggled, this, &TarnTerm::setEnterWithCR);
+    ui->actionEnter_with_Return->setChecked(enterWithCR);
+
+    termView = new ZIvidView(this);
+    termView->setDisabled(true);
+    connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
+    auto *textLayout = new QHBoxLayout(ui->textGroup);
+    textLayout->addWidget(termView);
+
+    hexEdit = new HexView(nullptr);
+    hexEdit->setDisabled(true);
+    hexEdit->setReadOnly(true);
+    auto *hexLayout = new QVBoxLayout(ui->hexaGroup);
+    hexLayout->addWidget(hexEdit);
+
+    connect(ui->actionFunction_Settings, &QAction::triggered, this, &TarnTerm::functionSetting);
+    connect(ui->action_Font, &QAction::triggered, termView, &ZIvidView::changeFont);
+    connect(ui->action_FontColor, &QAction::triggered, termView, &ZIvidView::changeFontColor);
+    connect(ui->actionBackground_color, &QAction::triggered, termView, &ZIvidView::changeBackColor);
+    connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
+    connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
+    connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);
+
+    setWindowTitle(versionString);
+    loadSettings();
+    disconnectDevice();
+
+    checkTimer = new QTimer(this);
+    connect(checkTimer, &QTimer::timeout, this, &TarnTerm::checkConnection);
+    checkTimer->start(1000);
+}
+
+TarnTerm::~TarnTerm()
+{
+    qDebug() << "~TarnTerm";
+    delete ui;
+}
+
+void TarnTerm::setDeviceSource(DeviceSource *source)
+{
+    deviceSource = source;
+}
+
+void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
+{
+    captureFileNameProvider = std::move(provider);
+}
+
+void TarnTerm::showStatus(const QString &text)
+{
+    statusBar()->showMessage(text, 0);
+}
+
+void TarnTerm::setHexamode(bool on)
+{
+    hexamode = on;
+    ui->hexaGroup->setVisible(on);
+}
+
+void TarnTerm::setEnterWithCR(bool on)
+{
+    enterWithCR = on;
+}
+
+void TarnTerm::closeEvent(QCloseEvent *event)
+{
+    qDebug() << "closeEvent";
+    disconnectDevice();
+    storeSettings();
+    if (functionDlg && functionDlg->isVisible())
+        functionDlg->close();
+    event->accept();
+}
+
+void TarnTerm::readComm()
+{
+    QByteArray batch;
+    if (serialPort)
+        batch.swap(serialPort->receivedBytes);
+    qDebug() << "TarnTerm::readComm() : " << batch;
+    termView->displayData(batch);
+    hexEdit->appendData(batch);
+    hexEdit->verticalScrollBar()->setValue(hexEdit->verticalScrollBar()->maximum());
+}
+
+void TarnTerm::clearScreen()
+{
+    termView->clear();
+    hexEdit->setData(QByteArray());
+}
+
+void TarnTerm::about()
+{
+    const QString text = tr("<p>%1</p><p>Made for the Tarnwick family of USB devices.</p>")
+                             .arg(versionString.toHtmlEscaped());
+    QMessageBox::about(this, QStringLiteral("About "), text);
+}
+
+QString TarnTerm::askCaptureFileName()
+{
+    if (captureFileNameProvider)
+        return captureFileNameProvider();
+    return QFileDialog::getSaveFileName(this, tr("Save Capture File"), QString(),
+                                        tr("html Files (*.html);;log Files (*.log)"));
+}
+
+void TarnTerm::saveCapture()
+{
+    const QString fileName = askCaptureFileName();
+    if (fileName.isEmpty())
+        return;
+
+    const QString text = fileName.contains(QLatin1String(".html")) ? termView->toHtml()
+                                                                    : termView->toPlainText();
+    // Written aside and renamed over the target only when complete, so a
+    // failed write never leaves a truncated capture in place of a good one.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QMessageBox::critical(window(), tr("save capture file Error!"), tr("Can't Open File"),
+                              QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    const QByteArray bytes = text.toLatin1();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        QMessageBox::critical(window(), tr("save capture file Error!"), tr("Can't Write File"),
+                              QMessageBox::Ok, QMessageBox::NoButton);
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "functionkey.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class DeviceSource;
+class FunctionDlg;
+class HexView;
+class QTimer;
+class SerialPort;
+class ZIvidView;
+
+namespace Ui {
+class ZIvid;
+}
+
+extern const QString versionString;
+
+// The one main window: console, hex view, function keys, and the watch that
+// finds the device once a second and follows it as it comes and goes.
+class TarnTerm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TarnTerm(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~TarnTerm() override;
+
+    FunctionKeyList functionKeyList() const { return functionKeys; }
+    FunctionFlagList crFlagList() const { return crFlags; }
+    FunctionFlagList lfFlagList() const { return lfFlags; }
+    int writeDelay() const { return delay; }
+
+    // The open port while a device is connected, else null.
+    SerialPort *currentPort() const { return serialPort; }
+
+    // Where the watch looks for devices; the platform's own source unless a
+    // caller (a test, the demo) hands in another. Not owned.
+    void setDeviceSource(DeviceSource *source);
+
+    // Asks for the capture file's name; the save dialog unless replaced.
+    void setCaptureFileNameProvider(std::function<QString()> provider);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void about();
+    void functionSetting();
+    void acceptFunction();
+    void applyFunction();
+    void saveCapture();
+    void clearScreen();
+    void keyInput(int key, QString text);
+    void readComm();
+    void checkConnection();
+    void setHexamode(bool on);
+    void setEnterWithCR(bool on);
+
+private:
+    friend class FunctionDlg;
+
+    void showStatus(const QString &text);
+    void waitMSec(int msec);
+    void sendPaced(const QString &text, bool functionKeyMode);
+    void loadSettings();
+    void storeSettings();
+    bool connectDevice(const QStringList &ports);
+    void disconnectDevice();
+    void dropLostDevice();
+    QString askCaptureFileName();
+
+    Ui::ZIvid *ui;
+    FunctionKeyList functionKeys;
+    FunctionFlagList lfFlags;
+    FunctionFlagList crFlags;
+    FunctionDlg *functionDlg = nullptr;
+    ZIvidView *termView = nullptr;
+    HexView *hexEdit = nullptr;
+    int delay = 5;
+    SerialPort *serialPort = nullptr;
+    QTimer *checkTimer = nullptr;
+    bool devicePresent = false;
+    bool wasPresent = false;
+    bool hexamode = false;
+    bool enterWithCR = true;
+
+    std::unique_ptr<DeviceSource> platformSource;
+    DeviceSource *deviceSource = nullptr;
+    std::function<QString()> captureFileNameProvider;
+};

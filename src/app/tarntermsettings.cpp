@@ -1,0 +1,112 @@
+// The main window's persistent settings: read once at start-up, written once
+// when the window closes.
+
+#include "tarnterm.h"
+
+#include "functiondlg.h"
+#include "ui_zivid.h"
+#include "zividview.h"
+
+#include <QAction>
+#include <QSettings>
+
+namespace {
+
+QSettings *openStore()
+{
+    return new QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                         QStringLiteral("TarnwickTerm"), versionString);
+}
+
+QString numbered(char letter, int n)
+{
+    return QLatin1Char(letter) + QString::number(n);
+}
+
+} // namespace
+
+void TarnTerm::loadSettings()
+{
+    showStatus(tr("getting previews settings..."));
+    QScopedPointer<QSettings> store(openStore());
+
+    QPoint pos = store->value(QStringLiteral("pos")).toPoint();
+    if (pos.x() == 0 && pos.y() == 0)
+        pos = QPoint(25, 25);
+    move(pos);
+    QSize size = store->value(QStringLiteral("size")).toSize();
+    if (size.width() < 1 || size.height() < 1)
+        size = QSize(800, 600);
+    resize(size);
+
+    ui->action_Toolbar->setChecked(store->value(QStringLiteral("viewtoolbar")).toBool());
+
+    QString family = store->value(QStringLiteral("fontfamily")).toString();
+    if (family.isEmpty())
+        family = QStringLiteral("Courier New");
+    int pointSize = store->value(QStringLiteral("fontsize")).toInt();
+    if (pointSize == 0)
+        pointSize = 10;
+    int weight = store->value(QStringLiteral("fontweight")).toInt();
+    if (weight == 0)
+        weight = 50;
+    const bool italic = store->value(QStringLiteral("fontstyle")).toBool();
+    QFont font(family, pointSize, weight, italic);
+    termView->setTermFont(font);
+
+    QString fontColor = store->value(QStringLiteral("fontcolor")).toString();
+    if (fontColor.isEmpty())
+        fontColor = QStringLiteral("#FFFFFF");
+    termView->setFontColor(QColor(fontColor));
+    QString backColor = store->value(QStringLiteral("backcolor")).toString();
+    if (backColor.isEmpty())
+        backColor = QStringLiteral("#438865");
+    termView->setBackColor(QColor(backColor));
+
+    functionKeys.clear();
+    crFlags.clear();
+    lfFlags.clear();
+    for (int n = 1; n <= functionKeyCount; ++n) {
+        const int key = Qt::Key_F1 + n - 1;
+        functionKeys.append({key, store->value(numbered('F', n), QString()).toString()});
+        crFlags.append({key, store->value(numbered('C', n), QString()).toBool()});
+        lfFlags.append({key, store->value(numbered('L', n), QString()).toBool()});
+    }
+
+    delay = store->value(QStringLiteral("delay"), 5).toInt();
+
+    if (store->value(QStringLiteral("ShowFunctionDlg"), false).toBool()
+        && !(functionDlg && functionDlg->isVisible())) {
+        functionDlg = new FunctionDlg(this);
+        functionDlg->show();
+    }
+
+    hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();
+    ui->actionHexa_Mode->setChecked(hexamode);
+}
+
+void TarnTerm::storeSettings()
+{
+    showStatus(tr("store current settings..."));
+    QScopedPointer<QSettings> store(openStore());
+
+    store->setValue(QStringLiteral("pos"), pos());
+    store->setValue(QStringLiteral("size"), size());
+    const QFont &font = termView->termFont();
+    store->setValue(QStringLiteral("fontfamily"), font.family());
+    store->setValue(QStringLiteral("fontsize"), font.pointSize());
+    store->setValue(QStringLiteral("fontweight"), font.weight());
+    store->setValue(QStringLiteral("fontstyle"), font.style() != QFont::StyleNormal);
+    store->setValue(QStringLiteral("fontcolor"), termView->fontColor().name());
+    store->setValue(QStringLiteral("backcolor"), termView->backColor().name());
+    store->setValue(QStringLiteral("viewtoolbar"), ui->action_Toolbar->isChecked());
+    store->setValue(QStringLiteral("ShowFunctionDlg"), functionDlg && functionDlg->isVisible());
+    for (int i = 0; i < functionKeys.size(); ++i)
+        store->setValue(numbered('F', i + 1), functionKeys.at(i).text);
+    for (int i = 0; i < crFlags.size(); ++i)
+        store->setValue(numbered('C', i + 1), crFlags.at(i).flag);
+    for (int i = 0; i < lfFlags.size(); ++i)
+        store->setValue(numbered('L', i + 1), lfFlags.at(i).flag);
+    store->setValue(QStringLiteral("delay"), QString::number(delay));
+    store->setValue(QStringLiteral("isHexamode"), hexamode);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The rules that turn the console's key reports into bytes for the device.
+namespace KeyDispatch {
+
+// The console reports a paste with the key code of F35.
+constexpr int pasteKey = 0x01000052;
+
+// Keys that send nothing: Escape, Tab, Backtab, the editing and navigation
+// keys and the modifiers.
+bool isIgnoredKey(int key);
+
+// F1..F12 give their index 0..11, every other key -1.
+int functionKeyIndex(int key);
+
+// The command of a function key: its text, then CR and LF when asked for and
+// the text holds none of that character anywhere.
+QString functionCommand(const QString &text, bool appendCr, bool appendLf);
+
+// One byte per UTF-16 unit; units above U+00FF become '?'.
+QByteArray toLineBytes(const QString &text);
+
+} // namespace KeyDispatch

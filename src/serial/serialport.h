@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSerialPort;
+
+// The program's handle on the serial line: line settings held as small codes
+// and applied when the port opens, a queue of received bytes announced by
+// readComm(), and a write that reports success as a boolean.
+class SerialPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialPort(QObject *parent = nullptr);
+    ~SerialPort() override;
+
+    void setBaudRateCode(int code);
+    void setDataBitsCode(int code);
+    void setParityCode(int code);
+    void setStopBitsCode(int code);
+    void setFlowControlCode(int code);
+
+    int baudRateCode() const { return m_baudRateCode; }
+    int dataBitsCode() const { return m_dataBitsCode; }
+    int parityCode() const { return m_parityCode; }
+    int stopBitsCode() const { return m_stopBitsCode; }
+    int flowControlCode() const { return m_flowControlCode; }
+
+    static qint32 getBaudRate(int code);
+    static QString toDevicePath(const QString &name);
+
+    bool openPort(const QString &name);
+    void closePort();
+    QString portName() const;
+    bool isOpen() const;
+    // The system's text for the last failure of the device (permission denied, busy).
+    QString errorString() const;
+
+    bool writeBytes(const QByteArray &bytes);
+
+    // Received bytes not yet taken by the consumer, oldest first.
+    QByteArray receivedBytes;
+
+signals:
+    void readComm();
+    // The open device reported a read or resource error: it is gone (unplugged,
+    // hung up). Emitted once; the owner should close and drop this object.
+    void deviceLost();
+
+private slots:
+    void readData();
+
+private:
+    QSerialPort *m_device;
+    QString m_portName;
+    bool m_open = false;
+    int m_baudRateCode = 6;
+    int m_dataBitsCode = 3;
+    int m_parityCode = 0;
+    int m_stopBitsCode = 0;
+    int m_flowControlCode = 0;
+    bool m_lostReported = false;
+};
