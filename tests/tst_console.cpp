@@ -1,0 +1,221 @@
+#include "receivedtext.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QtTest>
+
+// The console: every key press and paste becomes one keyInput() and never
+// edits the text; received bytes are shown with the console's byte rules.
+class ConsoleTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initTestEnvironment(); }
+
+    void byteRules_data();
+    void byteRules();
+    void displayData_data();
+    void displayData();
+    void crAndLfSplitAcrossBatchesMakeOneBreak();
+    void lfAfterClearedCrStartsANewLine();
+    void nulOnlyBatchStillScrollsToBottom();
+    void keyPressesAreReportedNotEdited_data();
+    void keyPressesAreReportedNotEdited();
+    void tabKeepsFocus();
+    void pasteIsOneReport();
+    void dropChangesNothing();
+};
+
+void ConsoleTest::byteRules_data()
+{
+    QTest::addColumn<QByteArray>("batch");
+    QTest::addColumn<bool>("afterCr");
+    QTest::addColumn<int>("erasures");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("nul dropped") << QByteArray("A\0B", 3) << false << 0 << QByteArray("AB");
+    QTest::newRow("backspace takes back the batch") << QByteArray("AB\bD") << false << 0 << QByteArray("AD");
+    QTest::newRow("leading backspaces reach the screen") << QByteArray("\b\bX") << false << 2 << QByteArray("X");
+    QTest::newRow("backspace beyond the batch") << QByteArray("A\b\bX") << false << 1 << QByteArray("X");
+    QTest::newRow("nul between backspaces") << QByteArray("A\0\b\b", 4) << false << 1 << QByteArray();
+    QTest::newRow("lf after cr completes the break") << QByteArray("\nX") << true << 0 << QByteArray("X");
+    QTest::newRow("nuls before that lf don't count") << QByteArray("\0\0\nX", 4) << true << 0 << QByteArray("X");
+    QTest::newRow("only the opening lf") << QByteArray("\n\n") << true << 0 << QByteArray("\n");
+    QTest::newRow("lf without a cr before") << QByteArray("\nX") << false << 0 << QByteArray("\nX");
+    QTest::newRow("lf after other bytes") << QByteArray("X\n") << true << 0 << QByteArray("X\n");
+    QTest::newRow("control bytes kept") << QByteArray("\t\x1b\x07") << false << 0 << QByteArray("\t\x1b\x07");
+}
+
+void ConsoleTest::byteRules()
+{
+    QFETCH(QByteArray, batch);
+    QFETCH(bool, afterCr);
+    const ReceivedText received = ReceivedText::fromBatch(batch, afterCr);
+    QTEST(received.screenErasures, "erasures");
+    QTEST(received.bytes, "bytes");
+}
+
+void ConsoleTest::displayData_data()
+{
+    QTest::addColumn<QList<QByteArray>>("batches");
+    QTest::addColumn<QString>("text");
+
+    using Batches = QList<QByteArray>;
+    QTest::newRow("nul only") << Batches {QByteArray("\0\0", 2)} << QString();
+    QTest::newRow("A nul B backspace D") << Batches {QByteArray("A\0B\bD", 5)} << QStringLiteral("AD");
+    QTest::newRow("leading backspaces eat the screen")
+        << Batches {"hello", "\b\bp!"} << QStringLiteral("help!");
+    QTest::newRow("backspace joins lines") << Batches {"one\n", "\btwo"} << QStringLiteral("onetwo");
+    QTest::newRow("backspace on an empty console") << Batches {"\b\bok"} << QStringLiteral("ok");
+    QTest::newRow("cr lf in one batch") << Batches {"a\r\nb"} << QStringLiteral("a\nb");
+    QTest::newRow("lone cr and lone lf") << Batches {"a\rb\nc"} << QStringLiteral("a\nb\nc");
+    QTest::newRow("cr and lf across batches") << Batches {"a\r", "\nb"} << QStringLiteral("a\nb");
+    QTest::newRow("cr, nul batch, lf") << Batches {"a\r", QByteArray("\0", 1), "\nb"} << QStringLiteral("a\nb");
+    QTest::newRow("cr erased, then lf") << Batches {"a\r", "\b", "\nb"} << QStringLiteral("a\nb");
+    QTest::newRow("two lfs after cr") << Batches {"a\r", "\n\nb"} << QStringLiteral("a\n\nb");
+    QTest::newRow("latin-1") << Batches {"\xe9\xff\x80"} << QString::fromLatin1("\xe9\xff\x80");
+}
+
+void ConsoleTest::displayData()
+{
+    QFETCH(QList<QByteArray>, batches);
+    ZIvidView view;
+    for (const QByteArray &batch : batches)
+        view.displayData(batch);
+    QTEST(view.toPlainText(), "text");
+    QCOMPARE(view.textCursor().position(), view.document()->characterCount() - 1);
+}
+
+void ConsoleTest::crAndLfSplitAcrossBatchesMakeOneBreak()
+{
+    ZIvidView joined;
+    joined.displayData("line 1\r\nline 2\r\n");
+    ZIvidView split;
+    split.displayData("line 1\r");
+    split.displayData("\nline 2\r");
+    split.displayData("\n");
+    QCOMPARE(split.toPlainText(), joined.toPlainText());
+    QCOMPARE(split.document()->blockCount(), 3);
+}
+
+void ConsoleTest::lfAfterClearedCrStartsANewLine()
+{
+    ZIvidView view;
+    view.displayData("a\r");
+    view.clear();
+    view.displayData("\nb");
+    QCOMPARE(view.toPlainText(), QStringLiteral("\nb"));
+}
+
+void ConsoleTest::nulOnlyBatchStillScrollsToBottom()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "line " + QByteArray::number(i) + "\n";
+    view.displayData(lines);
+    QScrollBar *bar = view.verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(0);
+    const QString before = view.toPlainText();
+    view.displayData(QByteArray(3, '\0'));
+    QCOMPARE(view.toPlainText(), before);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void ConsoleTest::keyPressesAreReportedNotEdited_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("letter") << int(Qt::Key_A) << int(Qt::NoModifier) << QStringLiteral("a");
+    QTest::newRow("return") << int(Qt::Key_Return) << int(Qt::NoModifier) << QStringLiteral("\r");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << QStringLiteral("\b");
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << QStringLiteral("\x16");
+    QTest::newRow("ctrl+a") << int(Qt::Key_A) << int(Qt::ControlModifier) << QStringLiteral("\x01");
+    QTest::newRow("f1") << int(Qt::Key_F1) << int(Qt::NoModifier) << QString();
+    QTest::newRow("shift alone") << int(Qt::Key_Shift) << int(Qt::NoModifier) << QString();
+    QTest::newRow("delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << QString();
+}
+
+void ConsoleTest::keyPressesAreReportedNotEdited()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+
+    ZIvidView view;
+    view.show();
+    view.displayData("screen text");
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    QApplication::sendEvent(&view, &press);
+
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), key);
+    QCOMPARE(spy.at(0).at(1).toString(), text);
+    QCOMPARE(view.toPlainText(), QStringLiteral("screen text"));
+}
+
+void ConsoleTest::tabKeepsFocus()
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *view = new ZIvidView(&window);
+    auto *other = new QLineEdit(&window);
+    layout->addWidget(view);
+    layout->addWidget(other);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+
+    QSignalSpy spy(view, &ZIvidView::keyInput);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QVERIFY(view->hasFocus());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), int(Qt::Key_Tab));
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("\t"));
+}
+
+void ConsoleTest::pasteIsOneReport()
+{
+    ZIvidView view;
+    QGuiApplication::clipboard()->setText(QStringLiteral("first\nsecond\r\nthird"));
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    view.paste();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 0x01000052);
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("first\nsecond\r\nthird"));
+    QVERIFY(view.toPlainText().isEmpty());
+}
+
+void ConsoleTest::dropChangesNothing()
+{
+    ZIvidView view;
+    view.show();
+    view.displayData("kept");
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QMimeData mime;
+    mime.setText(QStringLiteral("dropped"));
+    const QPoint at = view.viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &drop);
+    QCOMPARE(view.toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(spy.count(), 0);
+}
+
+QTEST_MAIN(ConsoleTest)
+#include "tst_console.moc"

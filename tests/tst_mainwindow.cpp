@@ -1,0 +1,218 @@
+#include "messagelog.h"
+#include "tarnterm.h"
+#include "testenvironment.h"
+#include "ui_zivid.h"
+#include "zividview.h"
+#include "hexview.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace {
+
+// "-" stands for a separator.
+QStringList entries(const QWidget *widget)
+{
+    QStringList names;
+    for (QAction *action : widget->actions())
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    return names;
+}
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
+                     QStringLiteral("Tarnwick's Terminal V3.07"));
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initTestEnvironment(); }
+    void init() { store().clear(); }
+
+    void actions_data();
+    void actions();
+    void formStartsWithHexViewAndEnterOn();
+    void menusAndToolBar();
+    void window();
+    void toolbarHideTogglesTheToolBar();
+    void hexViewShowsOnlyItsGroup();
+    void disconnectedAtStart();
+    void closingShutsDownInOrder();
+};
+
+void MainWindowTest::actions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<bool>("checkable");
+    QTest::addColumn<bool>("hasIcon");
+
+    QTest::newRow("exit") << "actionE_xit" << "Exit" << "Alt+X" << "Exit" << false << true;
+    QTest::newRow("font") << "action_Font" << "Font" << "" << "Font" << false << true;
+    QTest::newRow("font colour") << "action_FontColor" << "Font color" << "" << "Font color" << false << true;
+    QTest::newRow("about") << "actionAbout_This_Program" << "About This Program" << "" << "About This Program" << false << true;
+    QTest::newRow("function keys") << "actionFunction_Settings" << "Function Settings" << "Alt+F" << "Function Settings" << false << true;
+    QTest::newRow("tool bar") << "action_Toolbar" << "Toolbar Hide" << "" << "Toolbar Hide" << true << true;
+    QTest::newRow("capture") << "actionCa_pture" << "SaveCapture" << "Alt+S" << "SaveCapture" << false << true;
+    QTest::newRow("clear") << "action_Clear_Screen" << "Clear Screen" << "Alt+A" << "Clear Screen" << false << true;
+    QTest::newRow("hex") << "actionHexa_Mode" << "Hexa View" << "Alt+H" << "Hexa View" << true << true;
+    QTest::newRow("background") << "actionBackground_color" << "Background color" << "" << "Background color" << false << true;
+    QTest::newRow("enter") << "actionEnter_with_Return" << "Enter with Return" << "" << "Enter with Return" << true << false;
+}
+
+void MainWindowTest::actions()
+{
+    QFETCH(QString, name);
+    TarnTerm window;
+    auto *action = window.findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(action->parent(), &window);
+    QTEST(action->text(), "text");
+    QTEST(action->shortcut().toString(), "shortcut");
+    // Without a tool tip of its own an action shows its text.
+    QTEST(action->toolTip(), "toolTip");
+    QTEST(action->isCheckable(), "checkable");
+    QTEST(!action->icon().isNull(), "hasIcon");
+}
+
+void MainWindowTest::formStartsWithHexViewAndEnterOn()
+{
+    QMainWindow bare;
+    Ui::ZIvid form;
+    form.setupUi(&bare);
+    QCOMPARE(bare.objectName(), QStringLiteral("ZIvid"));
+    QCOMPARE(bare.windowTitle(), QStringLiteral("TarnwickTerm"));
+    QVERIFY(form.actionHexa_Mode->isChecked());
+    QVERIFY(form.actionHexa_Mode->isEnabled());
+    QVERIFY(form.actionEnter_with_Return->isChecked());
+    QVERIFY(!form.action_Toolbar->isChecked());
+    QCOMPARE(form.verticalLayout->indexOf(form.textGroup), 0);
+    QCOMPARE(form.verticalLayout->indexOf(form.hexaGroup), 1);
+    QVERIFY(form.textGroup->title().isEmpty());
+    QCOMPARE(form.toolBar->windowTitle(), QStringLiteral("toolBar"));
+    // The two colour commands share their picture.
+    QCOMPARE(form.action_FontColor->icon().pixmap(48).toImage(),
+             form.actionBackground_color->icon().pixmap(48).toImage());
+    QCOMPARE(form.actionE_xit->icon().availableSizes().value(0), QSize(48, 48));
+}
+
+void MainWindowTest::menusAndToolBar()
+{
+    TarnTerm window;
+    auto *bar = window.findChild<QMenuBar *>(QStringLiteral("menubar"));
+    QVERIFY(bar);
+    QStringList titles;
+    for (QAction *action : bar->actions())
+        titles << action->text();
+    QCOMPARE(titles, (QStringList {"&Main", "&View", "&Configure", "&Help"}));
+
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
+             (QStringList {"actionE_xit", "-", "actionCa_pture"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
+             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
+             (QStringList {"actionFunction_Settings", "-", "action_Font", "action_FontColor",
+                           "actionBackground_color", "-", "actionEnter_with_Return"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_Help"))),
+             QStringList {"actionAbout_This_Program"});
+    QCOMPARE(entries(window.findChild<QToolBar *>(QStringLiteral("toolBar"))),
+             (QStringList {"actionCa_pture", "-", "action_Font", "action_FontColor",
+                           "actionBackground_color", "-", "action_Clear_Screen", "actionHexa_Mode",
+                           "-", "actionFunction_Settings"}));
+}
+
+void MainWindowTest::window()
+{
+    TarnTerm window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tarnwick's Terminal V3.07"));
+    QCOMPARE(window.minimumSize(), QSize(640, 480));
+    QCOMPARE(window.size(), QSize(800, 600));
+    QCOMPARE(window.pos(), QPoint(25, 25));
+    QCOMPARE(window.font().family(), QStringLiteral("Lucida Console"));
+    QVERIFY(!window.windowIcon().isNull());
+    QVERIFY(window.findChild<QAction *>(QStringLiteral("actionEnter_with_Return"))->isChecked());
+    // No stored hex mode: the action comes out of the settings unchecked.
+    QVERIFY(!window.findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->isChecked());
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
+    window.resize(100, 100);
+    QCOMPARE(window.size(), QSize(640, 480));
+}
+
+void MainWindowTest::toolbarHideTogglesTheToolBar()
+{
+    TarnTerm window;
+    window.show();
+    auto *toolBar = window.findChild<QToolBar *>(QStringLiteral("toolBar"));
+    auto *hide = window.findChild<QAction *>(QStringLiteral("action_Toolbar"));
+    QVERIFY(toolBar->isVisible());
+    hide->trigger();
+    QVERIFY(!toolBar->isVisible());
+    hide->trigger();
+    QVERIFY(toolBar->isVisible());
+}
+
+void MainWindowTest::hexViewShowsOnlyItsGroup()
+{
+    TarnTerm window;
+    window.show();
+    auto *hexa = window.findChild<QAction *>(QStringLiteral("actionHexa_Mode"));
+    auto *hexaGroup = window.findChild<QGroupBox *>(QStringLiteral("hexaGroup"));
+    auto *textGroup = window.findChild<QGroupBox *>(QStringLiteral("textGroup"));
+    QVERIFY(!hexaGroup->isVisible());
+    hexa->trigger();
+    QVERIFY(hexaGroup->isVisible());
+    QVERIFY(textGroup->isVisible());
+    // Still disconnected: both groups are empty frames.
+    QVERIFY(!window.findChild<HexView *>()->isVisible());
+    QVERIFY(!window.findChild<ZIvidView *>()->isVisible());
+    hexa->trigger();
+    QVERIFY(!hexaGroup->isVisible());
+    QVERIFY(textGroup->isVisible());
+}
+
+void MainWindowTest::disconnectedAtStart()
+{
+    TarnTerm window;
+    window.show();
+    auto *console = window.findChild<ZIvidView *>();
+    auto *hex = window.findChild<HexView *>();
+    QVERIFY(console && hex);
+    QCOMPARE(console->parentWidget(), window.findChild<QGroupBox *>(QStringLiteral("textGroup")));
+    QCOMPARE(hex->parentWidget(), window.findChild<QGroupBox *>(QStringLiteral("hexaGroup")));
+    QVERIFY(!console->isEnabled() && console->isHidden());
+    QVERIFY(!hex->isEnabled() && hex->isHidden());
+    QVERIFY(hex->isReadOnly());
+    QVERIFY(!window.currentPort());
+}
+
+void MainWindowTest::closingShutsDownInOrder()
+{
+    MessageLog log;
+    auto *window = new TarnTerm;
+    window->show();
+    window->move(140, 90);
+    QVERIFY(window->close());
+    QVERIFY(log.lines().contains(QStringLiteral("closeEvent")));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("store current settings..."));
+    QVERIFY(store().contains(QStringLiteral("pos")));
+    delete window;
+    QCOMPARE(log.lines().last(), QStringLiteral("~TarnTerm"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
