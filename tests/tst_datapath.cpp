@@ -1,0 +1,368 @@
+#include "hexview.h"
+#include "messagelog.h"
+#include "serialport.h"
+#include "tarnterm.h"
+#include "terminalfixture.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSocketNotifier>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
+                     QStringLiteral("Tarnwick's Terminal V3.07"));
+}
+
+const QString writeFailed = QStringLiteral("Can't write through the serial port.");
+
+// Reads what the terminal writes to the device as it arrives, noting when
+// each byte came. It runs inside the terminal's paced wait, so a test can act
+// in the middle of a send through onByte.
+class LineRecorder
+{
+public:
+    explicit LineRecorder(int fd)
+        : m_fd(fd)
+        , m_notifier(fd, QSocketNotifier::Read)
+    {
+        m_clock.start();
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { readNow(); });
+    }
+
+    void readNow()
+    {
+        char buffer[256];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t i = 0; i < n; ++i) {
+                bytes.append(buffer[i]);
+                times.append(m_clock.elapsed());
+                if (onByte)
+                    onByte(bytes.size());
+            }
+        }
+    }
+
+    // Shortest gap between two consecutive bytes from index from on.
+    qint64 shortestGap(int from = 0) const
+    {
+        qint64 gap = std::numeric_limits<qint64>::max();
+        for (int i = from + 1; i < times.size(); ++i)
+            gap = std::min(gap, times.at(i) - times.at(i - 1));
+        return gap;
+    }
+
+    QByteArray bytes;
+    QVector<qint64> times;
+    std::function<void(int)> onByte;
+
+private:
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QElapsedTimer m_clock;
+};
+
+void press(ZIvidView *console, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+           const QString &text = QString())
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(console, &event);
+}
+
+void paste(ZIvidView *console, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    console->paste();
+}
+
+} // namespace
+
+// What the device sends reaching both views, and what the user types, pastes
+// and presses reaching the device.
+class DataPathTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initTestEnvironment(); }
+    void init() { store().clear(); }
+
+    void receivedBytesReachBothViews();
+    void hexContentGrowsOutOfSight();
+    void typedKeys_data();
+    void typedKeys();
+    void ignoredKeysSendAndLogNothing();
+    void functionKeys_data();
+    void functionKeys();
+    void pasteIsPaced();
+    void wideCharactersBecomeQuestionMarks();
+    void keyWithoutTextSendsNothing();
+    void keyDuringPacedSendGoesBetweenItsBytes();
+    void newDelayAppliesFromTheNextByte();
+    void portVanishingStopsPacedSend();
+    void writeWithoutPortShowsMessage();
+};
+
+void DataPathTest::receivedBytesReachBothViews()
+{
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    MessageLog log;
+    QVERIFY(terminal.device.write(QByteArray("A\0B\bD", 5)));
+    QTRY_COMPARE(terminal.hexView()->data(), QByteArray("A\0B\bD", 5));
+    QCOMPARE(terminal.console()->toPlainText(), QStringLiteral("AD"));
+    QVERIFY(log.contains(QStringLiteral("TarnTerm::readComm() : ")));
+}
+
+void DataPathTest::hexContentGrowsOutOfSight()
+{
+    TerminalFixture terminal;
+    auto *hexa = terminal.window()->findChild<QAction *>(QStringLiteral("actionHexa_Mode"));
+    auto *hexaGroup = terminal.window()->findChild<QGroupBox *>(QStringLiteral("hexaGroup"));
+    QVERIFY(!hexa->isChecked());
+    QVERIFY(terminal.plugAndConnect());
+
+    QVERIFY(terminal.device.write("first\r\n"));
+    QTRY_COMPARE(terminal.hexView()->data(), QByteArray("first\r\n"));
+    QVERIFY(!hexaGroup->isVisible());
+
+    const QString text = terminal.console()->toPlainText();
+    hexa->trigger();
+    QVERIFY(hexaGroup->isVisible() && terminal.hexView()->isVisible());
+    QCOMPARE(terminal.hexView()->data(), QByteArray("first\r\n"));
+    QCOMPARE(terminal.console()->toPlainText(), text);
+    hexa->trigger();
+    QCOMPARE(terminal.hexView()->data(), QByteArray("first\r\n"));
+    QCOMPARE(terminal.console()->toPlainText(), text);
+
+    QMetaObject::invokeMethod(terminal.window(), "clearScreen");
+    QVERIFY(terminal.hexView()->data().isEmpty());
+    QVERIFY(terminal.console()->toPlainText().isEmpty());
+    QVERIFY(terminal.device.write("x"));
+    QTRY_COMPARE(terminal.hexView()->data(), QByteArray("x"));
+}
+
+void DataPathTest::typedKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("enterWithReturn");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("a") << int(Qt::Key_A) << int(Qt::NoModifier) << true << QByteArray("a");
+    QTest::newRow("return, mode on") << int(Qt::Key_Return) << int(Qt::NoModifier) << true << QByteArray("\r\n");
+    QTest::newRow("return, mode off") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << QByteArray("\r");
+    QTest::newRow("keypad enter, mode on") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << QByteArray("\r\n");
+    QTest::newRow("shift+return") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true << QByteArray("\r\n");
+    QTest::newRow("ctrl+return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << true << QByteArray("\r\n");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << true << QByteArray("\b");
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << true << QByteArray("\x16");
+}
+
+void DataPathTest::typedKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, enterWithReturn);
+
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    auto *mode = terminal.window()->findChild<QAction *>(QStringLiteral("actionEnter_with_Return"));
+    mode->setChecked(enterWithReturn);
+    QTest::keyClick(terminal.console(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(terminal.device.readAtLeast(bytes.size(), 2000), bytes);
+    QCOMPARE(terminal.device.readAtLeast(1, 50), QByteArray());
+}
+
+void DataPathTest::ignoredKeysSendAndLogNothing()
+{
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    const QString status = terminal.status();
+    MessageLog log;
+    const QList<Qt::Key> ignored {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Insert,
+        Qt::Key_Delete, Qt::Key_Pause, Qt::Key_Print, Qt::Key_SysReq, Qt::Key_Clear, Qt::Key_Home,
+        Qt::Key_End, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageUp,
+        Qt::Key_PageDown, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Meta, Qt::Key_Alt,
+        Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock};
+    QCOMPARE(ignored.size(), 24);
+    for (Qt::Key key : ignored)
+        QTest::keyClick(terminal.console(), key);
+    QCOMPARE(terminal.device.readAtLeast(1, 100), QByteArray());
+    QCOMPARE(log.count(QStringLiteral("keycode")), 0);
+    QCOMPARE(terminal.status(), status);
+}
+
+void DataPathTest::functionKeys_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("cr");
+    QTest::addColumn<bool>("lf");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("cr") << "AT" << true << false << QByteArray("AT\r");
+    QTest::newRow("cr and lf") << "AT" << true << true << QByteArray("AT\r\n");
+    QTest::newRow("cr already there") << "A\rT" << true << false << QByteArray("A\rT");
+    QTest::newRow("empty with lf") << "" << false << true << QByteArray("\n");
+    QTest::newRow("spaces kept") << " x " << false << false << QByteArray(" x ");
+}
+
+void DataPathTest::functionKeys()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, cr);
+    QFETCH(bool, lf);
+    QFETCH(QByteArray, bytes);
+    {
+        QSettings settings = store();
+        settings.setValue(QStringLiteral("F3"), command);
+        settings.setValue(QStringLiteral("C3"), cr);
+        settings.setValue(QStringLiteral("L3"), lf);
+        settings.setValue(QStringLiteral("delay"), QStringLiteral("15"));
+    }
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    LineRecorder line(terminal.device.masterFd());
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(terminal.console(), Qt::Key_F3);
+    // The send waits after every byte, the last one included.
+    QVERIFY(clock.elapsed() >= 15 * bytes.size());
+    line.readNow();
+    QCOMPARE(line.bytes, bytes);
+    if (bytes.size() > 1)
+        QVERIFY2(line.shortestGap() >= 13, qPrintable(QString::number(line.shortestGap())));
+}
+
+void DataPathTest::pasteIsPaced()
+{
+    store().setValue(QStringLiteral("delay"), QStringLiteral("10"));
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    LineRecorder line(terminal.device.masterFd());
+    paste(terminal.console(), QStringLiteral("ab\nd"));
+    line.readNow();
+    QCOMPARE(line.bytes, QByteArray("ab\nd"));
+    QVERIFY(line.shortestGap() >= 8);
+}
+
+void DataPathTest::wideCharactersBecomeQuestionMarks()
+{
+    store().setValue(QStringLiteral("F1"), QStringLiteral("x\u20ac"));
+    store().setValue(QStringLiteral("delay"), QStringLiteral("0"));
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    press(terminal.console(), Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20ac"));
+    QCOMPARE(terminal.device.readAtLeast(1), QByteArray("?"));
+    paste(terminal.console(), QStringLiteral("\u20ac\u00e9"));
+    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("?\xe9"));
+    QTest::keyClick(terminal.console(), Qt::Key_F1);
+    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("x?"));
+}
+
+void DataPathTest::keyWithoutTextSendsNothing()
+{
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    const QString status = terminal.status();
+    QTest::keyClick(terminal.console(), Qt::Key_F13);
+    QTest::keyClick(terminal.console(), Qt::Key_Menu);
+    // F5 has no command and no flag.
+    QTest::keyClick(terminal.console(), Qt::Key_F5);
+    QCOMPARE(terminal.device.readAtLeast(1, 100), QByteArray());
+    QCOMPARE(terminal.status(), status);
+}
+
+void DataPathTest::keyDuringPacedSendGoesBetweenItsBytes()
+{
+    store().setValue(QStringLiteral("delay"), QStringLiteral("10"));
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    LineRecorder line(terminal.device.masterFd());
+    line.onByte = [&](int count) {
+        if (count == 2)
+            QTest::keyClick(terminal.console(), Qt::Key_Z);
+    };
+    paste(terminal.console(), QStringLiteral("12345"));
+    line.readNow();
+    QCOMPARE(line.bytes.size(), 6);
+    QCOMPARE(line.bytes.left(2), QByteArray("12"));
+    QCOMPARE(line.bytes.at(2), 'z');
+    QCOMPARE(line.bytes.mid(3), QByteArray("345"));
+}
+
+void DataPathTest::newDelayAppliesFromTheNextByte()
+{
+    store().setValue(QStringLiteral("delay"), QStringLiteral("5"));
+    store().setValue(QStringLiteral("ShowFunctionDlg"), true);
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    auto *delayBox = terminal.window()->findChild<QSpinBox *>(QStringLiteral("spinBox_delay"));
+    auto *apply = terminal.window()->findChild<QPushButton *>(QStringLiteral("btnApply"));
+    if (!delayBox || !apply)
+        QFAIL("the function-key dialog did not open");
+    LineRecorder line(terminal.device.masterFd());
+    line.onByte = [&](int count) {
+        if (count == 3) {
+            delayBox->setValue(40);
+            apply->click();
+        }
+    };
+    paste(terminal.console(), QStringLiteral("abcdef"));
+    line.readNow();
+    QCOMPARE(line.bytes, QByteArray("abcdef"));
+    QCOMPARE(terminal.window()->writeDelay(), 40);
+    QVERIFY(line.shortestGap(3) >= 38);
+}
+
+void DataPathTest::portVanishingStopsPacedSend()
+{
+    store().setValue(QStringLiteral("delay"), QStringLiteral("5"));
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    LineRecorder line(terminal.device.masterFd());
+    line.onByte = [&](int count) {
+        if (count == 4) {
+            terminal.source.clear();
+            terminal.tick();
+        }
+    };
+    paste(terminal.console(), QString(200, QLatin1Char('x')));
+    line.readNow();
+    QCOMPARE(line.bytes, QByteArray(4, 'x'));
+    QVERIFY(!terminal.window()->currentPort());
+    QCOMPARE(terminal.status(), writeFailed);
+    QTest::qWait(50);
+    line.readNow();
+    QCOMPARE(line.bytes.size(), 4);
+}
+
+void DataPathTest::writeWithoutPortShowsMessage()
+{
+    TerminalFixture terminal;
+    MessageLog log;
+    QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_A), Q_ARG(QString, "a"));
+    QCOMPARE(terminal.status(), writeFailed);
+    terminal.window()->statusBar()->clearMessage();
+    QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_F1 + 1), Q_ARG(QString, ""));
+    QCOMPARE(terminal.status(), QString()); // F2 is empty: nothing to send, nothing failed
+}
+
+QTEST_MAIN(DataPathTest)
+#include "tst_datapath.moc"
