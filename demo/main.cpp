@@ -1,0 +1,45 @@
+// The real terminal with one simulated Tarnwick device plugged in: it echoes
+// what is typed, answers "AT" with "OK" and prints a telemetry line every
+// second, so the terminal can be seen working without hardware.
+
+#include "simulateddevice.h"
+#include "simulateddevicesource.h"
+#include "tarnterm.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    Q_INIT_RESOURCE(tarnterm);
+    QApplication app(argc, argv);
+
+    SimulatedDevice device;
+    device.setEcho(true);
+    device.setAnswerAt(true);
+    SimulatedDeviceSource source;
+    source.add(&device);
+
+    TarnTerm window;
+    window.setDeviceSource(&source);
+    window.show();
+    QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+
+    int seconds = 0;
+    QTimer telemetry;
+    QObject::connect(&telemetry, &QTimer::timeout, [&] {
+        ++seconds;
+        if (!window.currentPort())
+            return;
+        const double volts = 3.3 + QRandomGenerator::global()->bounded(100) / 1000.0;
+        device.send(QStringLiteral("t=%1s vbus=%2V temp=%3C\r\n")
+                        .arg(seconds)
+                        .arg(volts, 0, 'f', 3)
+                        .arg(24 + QRandomGenerator::global()->bounded(3))
+                        .toLatin1());
+    });
+    telemetry.start(1000);
+
+    return app.exec();
+}
