@@ -1,3 +1,4 @@
+#include "consolemodel.h"
 #include "receivedtext.h"
 #include "testenvironment.h"
 #include "zividview.h"
@@ -5,6 +6,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@ private slots:
     void byteRules();
     void displayData_data();
     void displayData();
+    void randomBatchesMatchTheModel();
     void crAndLfSplitAcrossBatchesMakeOneBreak();
     void lfAfterClearedCrStartsANewLine();
     void nulOnlyBatchStillScrollsToBottom();
@@ -48,6 +51,7 @@ void ConsoleTest::byteRules_data()
     QTest::newRow("lf after cr completes the break") << QByteArray("\nX") << true << 0 << QByteArray("X");
     QTest::newRow("nuls before that lf don't count") << QByteArray("\0\0\nX", 4) << true << 0 << QByteArray("X");
     QTest::newRow("only the opening lf") << QByteArray("\n\n") << true << 0 << QByteArray("\n");
+    QTest::newRow("backspace takes back that lf") << QByteArray("\n\bX") << true << 0 << QByteArray("X");
     QTest::newRow("lf without a cr before") << QByteArray("\nX") << false << 0 << QByteArray("\nX");
     QTest::newRow("lf after other bytes") << QByteArray("X\n") << true << 0 << QByteArray("X\n");
     QTest::newRow("control bytes kept") << QByteArray("\t\x1b\x07") << false << 0 << QByteArray("\t\x1b\x07");
@@ -79,6 +83,7 @@ void ConsoleTest::displayData_data()
     QTest::newRow("cr and lf across batches") << Batches {"a\r", "\nb"} << QStringLiteral("a\nb");
     QTest::newRow("cr, nul batch, lf") << Batches {"a\r", QByteArray("\0", 1), "\nb"} << QStringLiteral("a\nb");
     QTest::newRow("cr erased, then lf") << Batches {"a\r", "\b", "\nb"} << QStringLiteral("a\nb");
+    QTest::newRow("cr, then lf taken back") << Batches {"a\r", "\n\bb"} << QStringLiteral("a\nb");
     QTest::newRow("two lfs after cr") << Batches {"a\r", "\n\nb"} << QStringLiteral("a\n\nb");
     QTest::newRow("latin-1") << Batches {"\xe9\xff\x80"} << QString::fromLatin1("\xe9\xff\x80");
 }
@@ -91,6 +96,31 @@ void ConsoleTest::displayData()
         view.displayData(batch);
     QTEST(view.toPlainText(), "text");
     QCOMPARE(view.textCursor().position(), view.document()->characterCount() - 1);
+}
+
+void ConsoleTest::randomBatchesMatchTheModel()
+{
+    // Few distinct bytes, so that line breaks, NULs and backspaces meet often.
+    const QByteArray alphabet("\0\b\r\nab\xe9", 7);
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 200; ++round) {
+        ZIvidView view;
+        ConsoleModel model;
+        for (int b = 0; b < 8; ++b) {
+            QByteArray batch;
+            const int size = random.bounded(6);
+            for (int i = 0; i < size; ++i)
+                batch += alphabet.at(random.bounded(alphabet.size()));
+            view.displayData(batch);
+            model.addBatch(batch);
+            if (random.bounded(20) == 0) {
+                view.clear();
+                model.clear();
+            }
+        }
+        QCOMPARE(view.document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+                 model.text());
+    }
 }
 
 void ConsoleTest::crAndLfSplitAcrossBatchesMakeOneBreak()
