@@ -1,0 +1,271 @@
+#include "consolemodel.h"
+#include "functiondlg.h"
+#include "hexview.h"
+#include "serialport.h"
+#include "simulateddevice.h"
+#include "simulateddevicesource.h"
+#include "tarnterm.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QSettings>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
+                     QStringLiteral("Tarnwick's Terminal V3.07"));
+}
+
+const QString notFound = QStringLiteral("the Tarnwick Device was not found.");
+
+void discardDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg)
+        fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+int openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+}
+
+// The terminal as a user runs it: the real window, a simulated device.
+struct Bench
+{
+    Bench()
+    {
+        device.setAnswerAt(true);
+        source.add(&device);
+        window = std::make_unique<TarnTerm>();
+        window->setDeviceSource(&source);
+        window->show();
+    }
+    void tick() { QMetaObject::invokeMethod(window.get(), "checkConnection"); }
+    ZIvidView *console() const { return window->findChild<ZIvidView *>(); }
+    HexView *hexView() const { return window->findChild<HexView *>(); }
+    QString status() const { return window->statusBar()->currentMessage(); }
+    bool connected() const { return window->currentPort() != nullptr; }
+
+    SimulatedDevice device;
+    SimulatedDeviceSource source;
+    std::unique_ptr<TarnTerm> window;
+};
+
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        initTestEnvironment();
+        qInstallMessageHandler(discardDebug);
+    }
+    void init() { store().clear(); }
+
+    void plugTypeAndPaste();
+    void floodArrivesWhole();
+    void unplugDuringPaste();
+    void unplugDuringFlood();
+    void unplugWithDialogOpen();
+    void busyPortIsRetriedWithoutLeaking();
+    void settingsSurviveARestart();
+};
+
+void EndToEndTest::plugTypeAndPaste()
+{
+    {
+        QSettings settings = store();
+        settings.setValue(QStringLiteral("F2"), QStringLiteral("AT"));
+        settings.setValue(QStringLiteral("C2"), true);
+        settings.setValue(QStringLiteral("delay"), QStringLiteral("5"));
+    }
+    Bench bench;
+    bench.tick();
+    QVERIFY(bench.connected());
+    QVERIFY(bench.status().startsWith(QStringLiteral("the Tarnwick Device was found. [")));
+    QTRY_VERIFY(bench.console()->hasFocus());
+
+    QTest::keyClicks(bench.console(), QStringLiteral("hi"));
+    QTest::keyClick(bench.console(), Qt::Key_Return);
+    QTRY_COMPARE(bench.device.received, QByteArray("hi\r\n"));
+
+    bench.device.received.clear();
+    QTest::keyClick(bench.console(), Qt::Key_F2);
+    QTRY_COMPARE(bench.device.received, QByteArray("AT\r"));
+    QTRY_VERIFY(bench.console()->toPlainText().contains(QStringLiteral("OK")));
+
+    bench.device.received.clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("line one\nline two"));
+    bench.console()->paste();
+    QTRY_COMPARE(bench.device.received, QByteArray("line one\nline two"));
+}
+
+void EndToEndTest::floodArrivesWhole()
+{
+    Bench bench;
+    bench.window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(true);
+    bench.tick();
+    QVERIFY(bench.connected());
+
+    // Where one batch ends and the next begins, as the console saw them.
+    QVector<int> batchEnds;
+    connect(bench.window->currentPort(), &SerialPort::readComm, this,
+            [&] { batchEnds.append(bench.hexView()->data().size()); });
+
+    QByteArray flood(20 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator random(7);
+    random.fillRange(reinterpret_cast<quint32 *>(flood.data()), flood.size() / 4);
+    bench.device.send(flood);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.hexView()->data().size() >= flood.size(), 240000);
+    QCOMPARE(bench.hexView()->data().size(), flood.size());
+    QVERIFY(bench.hexView()->data() == flood);
+
+    ConsoleModel model;
+    int start = 0;
+    for (int end : qAsConst(batchEnds)) {
+        model.addBatch(flood.mid(start, end - start));
+        start = end;
+    }
+    QCOMPARE(start, flood.size());
+    const QString shown = bench.console()->document()->toRawText().replace(QChar::ParagraphSeparator,
+                                                                          QLatin1Char('\n'));
+    QVERIFY(shown == model.text());
+}
+
+void EndToEndTest::unplugDuringPaste()
+{
+    store().setValue(QStringLiteral("delay"), QStringLiteral("2"));
+    Bench bench;
+    bench.tick();
+    QVERIFY(bench.connected());
+    connect(&bench.device, &SimulatedDevice::bytesReceived, this, [&] {
+        if (bench.device.received.size() >= 10 && bench.device.isPlugged()) {
+            bench.device.unplug();
+            bench.tick();
+        }
+    });
+    QGuiApplication::clipboard()->setText(QString(3000, QLatin1Char('p')));
+    bench.console()->paste();
+    QVERIFY(!bench.connected());
+    QVERIFY(bench.console()->toPlainText().isEmpty() && bench.hexView()->data().isEmpty());
+    QVERIFY(bench.console()->isHidden());
+    QVERIFY(bench.device.received.size() < 3000);
+
+    QVERIFY(bench.device.plug());
+    bench.tick();
+    QVERIFY(bench.connected());
+    bench.device.send("back\r\n");
+    QTRY_COMPARE(bench.console()->toPlainText(), QStringLiteral("back\n"));
+}
+
+void EndToEndTest::unplugDuringFlood()
+{
+    Bench bench;
+    bench.tick();
+    QVERIFY(bench.connected());
+    bench.device.sendFlood(4 * 1024 * 1024, QByteArray(79, '=') + "\r\n");
+    QTRY_VERIFY(bench.hexView()->data().size() > 64 * 1024);
+    const double before = cpuSeconds();
+    bench.device.unplug();
+    QTRY_VERIFY(!bench.connected());
+    QCOMPARE(bench.status(), notFound);
+    QVERIFY(bench.hexView()->data().isEmpty() && bench.console()->toPlainText().isEmpty());
+    QTest::qWait(500);
+    QVERIFY(cpuSeconds() - before < 0.5);
+
+    QVERIFY(bench.device.plug());
+    bench.tick();
+    QVERIFY(bench.connected());
+    bench.device.send("again");
+    QTRY_COMPARE(bench.hexView()->data(), QByteArray("again"));
+}
+
+void EndToEndTest::unplugWithDialogOpen()
+{
+    Bench bench;
+    bench.tick();
+    QVERIFY(bench.connected());
+    QMetaObject::invokeMethod(bench.window.get(), "functionSetting");
+    auto *dialog = bench.window->findChild<FunctionDlg *>();
+    QVERIFY(dialog && dialog->isVisible());
+    bench.device.unplug();
+    QTRY_VERIFY(!bench.connected());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(bench.device.plug());
+    bench.tick();
+    QVERIFY(bench.connected());
+}
+
+void EndToEndTest::busyPortIsRetriedWithoutLeaking()
+{
+    Bench bench;
+    // Another program holds the port.
+    QSerialPort other(bench.device.portName());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+
+    bench.tick();
+    QVERIFY(!bench.connected());
+    QCOMPARE(bench.status(), notFound);
+    const int descriptors = openDescriptors();
+    for (int i = 0; i < 100; ++i)
+        bench.tick();
+    QVERIFY(!bench.connected());
+    QCOMPARE(openDescriptors(), descriptors);
+
+    other.close();
+    bench.tick();
+    QVERIFY(bench.connected());
+}
+
+void EndToEndTest::settingsSurviveARestart()
+{
+    {
+        Bench bench;
+        bench.window->move(60, 70);
+        bench.window->resize(900, 700);
+        bench.window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(true);
+        bench.console()->setBackColor(QColor(10, 20, 30));
+        QMetaObject::invokeMethod(bench.window.get(), "functionSetting");
+        auto *dialog = bench.window->findChild<FunctionDlg *>();
+        dialog->lineEdits.at(4)->setText(QStringLiteral(" reset "));
+        dialog->crBoxes.at(4)->setChecked(true);
+        dialog->delayBox->setValue(12);
+        QMetaObject::invokeMethod(bench.window.get(), "applyFunction");
+        bench.window->close();
+    }
+    Bench again;
+    QCOMPARE(again.window->size(), QSize(900, 700));
+    QCOMPARE(again.window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->isChecked(), true);
+    QCOMPARE(again.console()->backColor(), QColor(10, 20, 30));
+    QCOMPARE(again.window->functionKeyList().at(4).text, QStringLiteral(" reset "));
+    QVERIFY(again.window->crFlagList().at(4).flag);
+    QCOMPARE(again.window->writeDelay(), 12);
+    auto *dialog = again.window->findChild<FunctionDlg *>();
+    QVERIFY(dialog && dialog->isVisible());
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
