@@ -1,0 +1,185 @@
+// Receive path: how fast the terminal drains a device into the console and
+// the hex view (hex mode on), whether a batch gets dearer as the session
+// grows, the memory it takes, and the load at a steady 1 MB/s.
+//
+// bench_receive [megabytes...]   (default 1 10 100)
+
+#include "benchsupport.h"
+#include "hexview.h"
+#include "serialport.h"
+#include "simulateddevice.h"
+#include "simulateddevicesource.h"
+#include "tarnterm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// Lines of 78 characters and CR LF, as a device printing text sends them.
+QByteArray textOf(qint64 size)
+{
+    QByteArray text;
+    text.reserve(int(size));
+    for (qint64 line = 0; text.size() < size; ++line) {
+        QByteArray row = QByteArray::number(line).rightJustified(8, '0') + ' ';
+        while (row.size() < 78)
+            row += char('a' + (row.size() + line) % 26);
+        text += row + "\r\n";
+    }
+    text.truncate(int(size));
+    return text;
+}
+
+struct Session
+{
+    Session()
+    {
+        source.add(&device);
+        window = std::make_unique<TarnTerm>();
+        window->setDeviceSource(&source);
+        window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(true);
+        window->show();
+        QMetaObject::invokeMethod(window.get(), "checkConnection");
+        port = window->currentPort();
+    }
+    qint64 shown() const { return Bench::hexView(window.get())->data().size(); }
+
+    SimulatedDevice device;
+    SimulatedDeviceSource source;
+    std::unique_ptr<TarnTerm> window;
+    SerialPort *port = nullptr;
+};
+
+// Longest gap between the ticks of a 10 ms timer: how long input would wait.
+struct Responsiveness
+{
+    Responsiveness()
+    {
+        clock.start();
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            worst = std::max(worst, clock.restart());
+        });
+        timer.start(10);
+    }
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 worst = 0;
+};
+
+void drain(qint64 megabytes, bool smallReads)
+{
+    const qint64 size = megabytes * 1024 * 1024;
+    const QByteArray text = textOf(size);
+    Session session;
+    if (!session.port)
+        qFatal("the simulated device did not connect");
+
+    // Cost per byte of each batch, timed around the window's receive slot.
+    QVector<double> costs;
+    QObject::disconnect(session.port, &SerialPort::readComm, session.window.get(), nullptr);
+    QElapsedTimer batchClock;
+    qint64 offered = 0;
+    QObject::connect(session.port, &SerialPort::readComm, session.window.get(), [&] {
+        const int bytes = session.port->receivedBytes.size();
+        batchClock.start();
+        QMetaObject::invokeMethod(session.window.get(), "readComm");
+        if (bytes > 0)
+            costs.append(double(batchClock.nsecsElapsed()) / bytes);
+        // A full-speed USB device hands over 64 bytes at a time.
+        if (smallReads && offered < size) {
+            session.device.send(text.mid(int(offered), 64));
+            offered += 64;
+        }
+    });
+
+    Responsiveness input;
+    const double memoryBefore = Bench::residentMegabytes();
+    const double cpuBefore = Bench::cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    if (smallReads) {
+        session.device.send(text.left(64));
+        offered = 64;
+    } else {
+        session.device.send(text);
+    }
+    while (session.shown() < size)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    const double cpu = Bench::cpuSeconds() - cpuBefore;
+
+    const QString name = QStringLiteral("receive %1 MB, %2 reads")
+                             .arg(megabytes).arg(smallReads ? QStringLiteral("64-byte") : QStringLiteral("large"));
+    Bench::report(name + QStringLiteral(": throughput"), megabytes / seconds, QStringLiteral("MB/s"));
+    Bench::report(name + QStringLiteral(": CPU per wall"), 100.0 * cpu / seconds, QStringLiteral("%"));
+    Bench::report(name + QStringLiteral(": worst input wait"), input.worst, QStringLiteral("ms"));
+    Bench::report(name + QStringLiteral(": memory per MB"),
+                  (Bench::residentMegabytes() - memoryBefore) / megabytes, QStringLiteral("MB/MB"));
+    const int sample = std::min<int>(200, costs.size() / 4);
+    if (sample > 0) {
+        auto mean = [&](int from) {
+            QVector<double> part = costs.mid(from, sample);
+            std::sort(part.begin(), part.end());
+            return part.at(part.size() / 2);
+        };
+        Bench::report(name + QStringLiteral(": batch cost end/start"),
+                      mean(costs.size() - sample) / mean(0), QStringLiteral("ratio"));
+    }
+}
+
+// A device printing steadily at 1 MB/s in 64-byte packets for a while.
+void steady(int seconds)
+{
+    const QByteArray text = textOf(1024 * 1024);
+    Session session;
+    Responsiveness input;
+    const double cpuBefore = Bench::cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    qint64 sent = 0;
+    QTimer pacer;
+    pacer.setTimerType(Qt::PreciseTimer);
+    // 16 packets of 64 bytes every millisecond is 1 MiB/s.
+    QObject::connect(&pacer, &QTimer::timeout, [&] {
+        const qint64 due = wall.elapsed() * 1024 * 1024 / 1000;
+        while (sent + 64 <= due) {
+            session.device.send(text.mid(int(sent % text.size()), 64));
+            sent += 64;
+        }
+    });
+    pacer.start(1);
+    while (wall.elapsed() < seconds * 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    const double cpu = Bench::cpuSeconds() - cpuBefore;
+    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: CPU").arg(seconds),
+                  100.0 * cpu / (wall.elapsed() / 1000.0), QStringLiteral("% of a core"));
+    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: worst input wait").arg(seconds), input.worst,
+                  QStringLiteral("ms"));
+    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: shown").arg(seconds),
+                  session.shown() / 1048576.0, QStringLiteral("MB"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Bench::init();
+    QList<qint64> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QByteArray(argv[i]).toLongLong();
+    if (sizes.isEmpty())
+        sizes = {1, 10, 100};
+    for (qint64 megabytes : qAsConst(sizes)) {
+        drain(megabytes, false);
+        drain(megabytes, true);
+    }
+    steady(10);
+    return 0;
+}
