@@ -43,14 +43,9 @@ void TestKeyDispatch::ignoredKeys_data()
     QTest::newRow("Return") << int(Qt::Key_Return) << false;
     QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false;
     QTest::newRow("letter A") << int(Qt::Key_A) << false;
-    QTest::newRow("letter Z") << int(Qt::Key_Z) << false;
-    QTest::newRow("space") << int(Qt::Key_Space) << false;
     QTest::newRow("F1") << int(Qt::Key_F1) << false;
-    QTest::newRow("F12") << int(Qt::Key_F12) << false;
     QTest::newRow("F35 (paste)") << int(Qt::Key_F35) << false;
-    QTest::newRow("Menu") << int(Qt::Key_Menu) << false;
     QTest::newRow("just below Escape") << 0x00FFFFFF << false;
-    QTest::newRow("just below Insert") << 0x01000005 << false;
     QTest::newRow("just above Clear") << 0x0100000C << false;
     QTest::newRow("just below Home") << 0x0100000F << false;
     QTest::newRow("just above PageDown") << 0x01000018 << false;
@@ -71,15 +66,12 @@ void TestKeyDispatch::functionKeyIndex_data()
     QTest::addColumn<int>("index");
 
     QTest::newRow("F1") << 0x01000030 << 0;
-    QTest::newRow("F2") << 0x01000031 << 1;
     QTest::newRow("F7") << 0x01000036 << 6;
     QTest::newRow("F12") << 0x0100003B << 11;
     QTest::newRow("just below F1") << 0x0100002F << -1;
     QTest::newRow("F13") << 0x0100003C << -1;
     QTest::newRow("F35 (paste)") << 0x01000052 << -1;
     QTest::newRow("letter A") << int(Qt::Key_A) << -1;
-    QTest::newRow("Return") << int(Qt::Key_Return) << -1;
-    QTest::newRow("zero") << 0 << -1;
 }
 
 void TestKeyDispatch::functionKeyIndex()
@@ -105,13 +97,10 @@ void TestKeyDispatch::functionCommand_data()
     QTest::newRow("CR at start, both flags") << "\rAT" << true << true << "\rAT\n";
     QTest::newRow("LF in the middle, LF flag") << "A\nT" << false << true << "A\nT";
     QTest::newRow("LF present, both flags") << "A\nT" << true << true << "A\nT\r";
-    QTest::newRow("CR LF present, both flags") << "AT\r\n" << true << true << "AT\r\n";
     QTest::newRow("empty, no flags") << "" << false << false << "";
     QTest::newRow("empty, LF") << "" << false << true << "\n";
-    QTest::newRow("empty, CR") << "" << true << false << "\r";
     QTest::newRow("empty, both") << "" << true << true << "\r\n";
     QTest::newRow("spaces kept") << "  AT  " << true << false << "  AT  \r";
-    QTest::newRow("only spaces") << "   " << false << true << "   \n";
     QTest::newRow("escape notation literal") << "\\r\\n" << true << false << "\\r\\n\r";
 }
 
@@ -131,9 +120,7 @@ void TestKeyDispatch::toLineBytes_data()
 
     QTest::newRow("empty") << QString() << QByteArray();
     QTest::newRow("ASCII") << "AT+X" << QByteArray("AT+X");
-    QTest::newRow("CR LF") << "\r\n" << QByteArray("\r\n");
     QTest::newRow("backspace") << "\b" << QByteArray("\x08");
-    QTest::newRow("NUL kept") << QString(QChar(0)) << QByteArray(1, '\0');
     QTest::newRow("Latin-1 e acute") << QString(QChar(0xE9)) << QByteArray("\xE9");
     QTest::newRow("Latin-1 y diaeresis (0xFF)") << QString(QChar(0xFF)) << QByteArray("\xFF");
     QTest::newRow("U+0100 just above Latin-1") << QString(QChar(0x100)) << QByteArray("?");
