@@ -11,6 +11,12 @@
 #include <cstdio>
 #include <sys/resource.h>
 
+// Outside any namespace, as the resource initialiser's name requires.
+static void initResources()
+{
+    Q_INIT_RESOURCE(tarnterm);
+}
+
 namespace {
 
 void dropDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
@@ -25,7 +31,7 @@ namespace Bench {
 
 void init()
 {
-    Q_INIT_RESOURCE(tarnterm);
+    initResources();
     qInstallMessageHandler(dropDebug);
     static QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());

@@ -9,11 +9,14 @@
 #include "zividview.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QSerialPort>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
 

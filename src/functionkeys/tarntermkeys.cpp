@@ -96,6 +96,9 @@ void TarnTerm::functionSetting()
 {
     if (functionDlg && functionDlg->isVisible())
         return;
+    // A dialog hidden by Cancel is never shown again.
+    if (functionDlg)
+        functionDlg->deleteLater();
     functionDlg = new FunctionDlg(this);
     functionDlg->show();
 }
