@@ -9,6 +9,7 @@ Q_DECLARE_METATYPE(DeviceSource::PortNaming)
 namespace {
 
 using Naming = DeviceSource::PortNaming;
+using Devices = QList<DeviceRecord>;
 
 DeviceRecord device(const QString &portNameValue, const QStringList &hardwareIds, const QString &friendlyName)
 {
@@ -90,56 +91,56 @@ void TestDiscovery::filter_data()
             return QTest::newRow(qPrintable(QLatin1String(tag) + QLatin1String(name)));
         };
 
-        row("two devices in order") << naming << QList<DeviceRecord> {usbDevice("COM9"), usbDevice("COM3", "VID_04D8&PID_00DF")}
+        row("two devices in order") << naming << Devices {usbDevice("COM9"), usbDevice("COM3", "VID_04D8&PID_00DF")}
                                     << QStringList {"COM9", "COM3"};
         row("lower-case ids") << naming
-                              << QList<DeviceRecord> {device("COM4", {"usb\\vid_04d8&pid_00df"}, "USB Serial Device (COM4)")}
+                              << Devices {device("COM4", {"usb\\vid_04d8&pid_00df"}, "USB Serial Device (COM4)")}
                               << QStringList {"COM4"};
-        row("04D8 with 000B") << naming << QList<DeviceRecord> {usbDevice("COM4", "VID_04D8&PID_000B")} << QStringList {};
+        row("04D8 with 000B") << naming << Devices {usbDevice("COM4", "VID_04D8&PID_000B")} << QStringList {};
         row("239A, PIDs holding 2B")
             << naming
-            << QList<DeviceRecord> {usbDevice("COM1", "VID_239A&PID_002B"), usbDevice("COM2", "VID_239A&PID_802b"),
+            << Devices {usbDevice("COM1", "VID_239A&PID_002B"), usbDevice("COM2", "VID_239A&PID_802b"),
                                     usbDevice("COM3", "VID_239A&PID_2B10"), usbDevice("COM4", "VID_239A&PID_0029")}
             << QStringList {"COM1", "COM2", "COM3"};
-        row("2B only with 239A") << naming << QList<DeviceRecord> {usbDevice("COM4", "VID_04D8&PID_002B")} << QStringList {};
-        row("unknown vendor") << naming << QList<DeviceRecord> {usbDevice("COM4", "VID_0403&PID_6001")} << QStringList {};
-        row("LPT value") << naming << QList<DeviceRecord> {usbDevice("LPT1")} << QStringList {};
-        row("LPT inside value") << naming << QList<DeviceRecord> {device("XLPT2", {"USB\\VID_04D8&PID_000A"}, "Port (COM2)")}
+        row("2B only with 239A") << naming << Devices {usbDevice("COM4", "VID_04D8&PID_002B")} << QStringList {};
+        row("unknown vendor") << naming << Devices {usbDevice("COM4", "VID_0403&PID_6001")} << QStringList {};
+        row("LPT value") << naming << Devices {usbDevice("LPT1")} << QStringList {};
+        row("LPT inside value") << naming << Devices {device("XLPT2", {"USB\\VID_04D8&PID_000A"}, "Port (COM2)")}
                                 << QStringList {};
-        row("empty port-name value") << naming << QList<DeviceRecord> {device("", {"USB\\VID_04D8&PID_000A"}, "Port (COM2)")}
+        row("empty port-name value") << naming << Devices {device("", {"USB\\VID_04D8&PID_000A"}, "Port (COM2)")}
                                      << QStringList {};
-        row("no hardware ids") << naming << QList<DeviceRecord> {device("COM5", {}, "USB Serial Device (COM5)")}
+        row("no hardware ids") << naming << Devices {device("COM5", {}, "USB Serial Device (COM5)")}
                                << QStringList {};
         row("known id not first") << naming
-                                  << QList<DeviceRecord> {device("COM5", {"USB\\VID_1234&PID_5678", "USB\\VID_04D8&PID_000A"},
+                                  << Devices {device("COM5", {"USB\\VID_1234&PID_5678", "USB\\VID_04D8&PID_000A"},
                                                                  "USB Serial Device (COM5)")}
                                   << QStringList {};
         row("known id first") << naming
-                              << QList<DeviceRecord> {device("COM5", {"USB\\VID_04D8&PID_000A", "USB\\VID_1234&PID_5678"},
+                              << Devices {device("COM5", {"USB\\VID_04D8&PID_000A", "USB\\VID_1234&PID_5678"},
                                                              "USB Serial Device (COM5)")}
                               << QStringList {"COM5"};
         // Only the Windows naming reads the friendly name.
         row("friendly name without (COM")
-            << naming << QList<DeviceRecord> {device("COM5", {"USB\\VID_04D8&PID_000A"}, "Serial Port")}
+            << naming << Devices {device("COM5", {"USB\\VID_04D8&PID_000A"}, "Serial Port")}
             << (windows ? QStringList {} : QStringList {"COM5"});
         row("friendly name without )")
-            << naming << QList<DeviceRecord> {device("COM5", {"USB\\VID_04D8&PID_000A"}, "Serial Port (COM5")}
+            << naming << Devices {device("COM5", {"USB\\VID_04D8&PID_000A"}, "Serial Port (COM5")}
             << (windows ? QStringList {} : QStringList {"COM5"});
         row("lower-case friendly name")
-            << naming << QList<DeviceRecord> {device("com6", {"USB\\VID_04D8&PID_000A"}, "usb serial device (com6)")}
+            << naming << Devices {device("com6", {"USB\\VID_04D8&PID_000A"}, "usb serial device (com6)")}
             << QStringList {windows ? "COM6" : "com6"};
         row("COM before the parenthesis")
-            << naming << QList<DeviceRecord> {device("COM1", {"USB\\VID_04D8&PID_000A"}, "Communications Port (COM1) x")}
+            << naming << Devices {device("COM1", {"USB\\VID_04D8&PID_000A"}, "Communications Port (COM1) x")}
             << QStringList {"COM1"};
     }
 
     // The port-name value is a filter only on Windows; the name comes from the friendly name.
     QTest::newRow("windows: name from friendly name")
         << Naming::FriendlyName
-        << QList<DeviceRecord> {device("lpt1", {"USB\\VID_04D8&PID_000A"}, "Tarnwick (COM12)")} << QStringList {"COM12"};
+        << Devices {device("lpt1", {"USB\\VID_04D8&PID_000A"}, "Tarnwick (COM12)")} << QStringList {"COM12"};
     QTest::newRow("port name: system name")
         << Naming::PortNameValue
-        << QList<DeviceRecord> {device("ttyACM0", {"USB\\VID_04D8&PID_000A"}, "Tarnwick (ttyACM0)")}
+        << Devices {device("ttyACM0", {"USB\\VID_04D8&PID_000A"}, "Tarnwick (ttyACM0)")}
         << QStringList {"ttyACM0"};
 }
 

@@ -310,32 +310,33 @@ void TestWinDeviceSource::propertyFailures()
 void TestWinDeviceSource::portNameWalk_data()
 {
     QTest::addColumn<QList<FakeValue>>("values");
+    using Values = QList<FakeValue>;
     QTest::addColumn<QString>("portName");
     QTest::addColumn<int>("calls");
 
     const uint32_t sz = DeviceSetupApi::regSz;
     const FakeValue other {"UpperFilters", DeviceSetupApi::regMultiSz, utf16("serenum||")};
-    QTest::newRow("only PortName") << QList<FakeValue> {{"PortName", sz, utf16("COM7|")}} << "COM7" << 1;
+    QTest::newRow("only PortName") << Values {{"PortName", sz, utf16("COM7|")}} << "COM7" << 1;
     QTest::newRow("after other values")
-        << QList<FakeValue> {other, {"PollingPeriod", DeviceSetupApi::regDword, QByteArray(4, 0)}, {"PortName", sz, utf16("COM7|")}}
+        << Values {other, {"PollingPeriod", DeviceSetupApi::regDword, QByteArray(4, 0)}, {"PortName", sz, utf16("COM7|")}}
         << "COM7" << 3;
     QTest::newRow("other type passed over")
-        << QList<FakeValue> {{"PortName", DeviceSetupApi::regExpandSz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}}
+        << Values {{"PortName", DeviceSetupApi::regExpandSz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}}
         << "COM2" << 2;
     QTest::newRow("first match ends the walk")
-        << QList<FakeValue> {{"PortName", sz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}} << "COM1" << 1;
-    QTest::newRow("name holding PortName") << QList<FakeValue> {{"AltPortName2", sz, utf16("COM3|")}} << "COM3" << 1;
+        << Values {{"PortName", sz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}} << "COM1" << 1;
+    QTest::newRow("name holding PortName") << Values {{"AltPortName2", sz, utf16("COM3|")}} << "COM3" << 1;
     QTest::newRow("name compared case-sensitively")
-        << QList<FakeValue> {{"portname", sz, utf16("COM3|")}} << "" << 2;
+        << Values {{"portname", sz, utf16("COM3|")}} << "" << 2;
     QTest::newRow("name taken with its returned length")
-        << QList<FakeValue> {{"PortName", sz, utf16("COM3|"), DeviceSetupApi::errorSuccess, 4}} << "" << 2;
-    QTest::newRow("data without NUL") << QList<FakeValue> {{"PortName", sz, utf16("COM4")}} << "COM4" << 1;
-    QTest::newRow("data up to NUL") << QList<FakeValue> {{"PortName", sz, utf16("COM4|COM9|")}} << "COM4" << 1;
+        << Values {{"PortName", sz, utf16("COM3|"), DeviceSetupApi::errorSuccess, 4}} << "" << 2;
+    QTest::newRow("data without NUL") << Values {{"PortName", sz, utf16("COM4")}} << "COM4" << 1;
+    QTest::newRow("data up to NUL") << Values {{"PortName", sz, utf16("COM4|COM9|")}} << "COM4" << 1;
     QTest::newRow("value too big ends the walk")
-        << QList<FakeValue> {other, {"Big", sz, QByteArray(20000, 'x'), DeviceSetupApi::errorMoreData},
+        << Values {other, {"Big", sz, QByteArray(20000, 'x'), DeviceSetupApi::errorMoreData},
                              {"PortName", sz, utf16("COM7|")}}
         << "" << 2;
-    QTest::newRow("no values") << QList<FakeValue> {} << "" << 1;
+    QTest::newRow("no values") << Values {} << "" << 1;
 }
 
 void TestWinDeviceSource::portNameWalk()

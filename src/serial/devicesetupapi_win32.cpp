@@ -61,6 +61,7 @@ public:
 
     bool enumDevice(DeviceSet set, uint32_t index, SetupDeviceInfo *device) override
     {
+        // cbSize is 28 in 32-bit builds and 32 in 64-bit ones; SetupAPI refuses any other.
         SP_DEVINFO_DATA data = {};
         data.cbSize = sizeof(SP_DEVINFO_DATA);
         if (!SetupDiEnumDeviceInfo(toSet(set), index, &data))

@@ -102,7 +102,7 @@ QVariant WinDeviceSource::queryDeviceProperty(DeviceSetupApi::DeviceSet set, con
         return utf16Units(buffer.data(), size);
     case DeviceSetupApi::regDword:
     case DeviceSetupApi::regDwordBigEndian: {
-        // Both read little-endian, the big-endian type included.
+        // The big-endian type is read little-endian as well, on purpose.
         buffer.resize(4, 0);
         return uint(buffer[0] | (buffer[1] << 8) | (buffer[2] << 16) | (uint(buffer[3]) << 24));
     }
