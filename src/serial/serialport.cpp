@@ -1,18 +1,170 @@
 #include "serialport.h"
+
+#include <QDebug>
 #include <QSerialPort>
-SerialPort::SerialPort(QObject *parent) : QObject(parent), m_device(new QSerialPort(this)) {}
-SerialPort::~SerialPort() {}
-void SerialPort::setBaudRateCode(int) {}
-void SerialPort::setDataBitsCode(int) {}
-void SerialPort::setParityCode(int) {}
-void SerialPort::setStopBitsCode(int) {}
-void SerialPort::setFlowControlCode(int) {}
-qint32 SerialPort::getBaudRate(int) { return 0; }
-QString SerialPort::toDevicePath(const QString &n) { return n; }
-bool SerialPort::openPort(const QString &) { return false; }
-void SerialPort::closePort() {}
-QString SerialPort::portName() const { return m_portName; }
-bool SerialPort::isOpen() const { return false; }
-QString SerialPort::errorString() const { return {}; }
-bool SerialPort::writeBytes(const QByteArray &) { return false; }
-void SerialPort::readData() {}
+
+namespace {
+
+const qint32 baudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                            19200, 38400, 56000, 57600, 115200, 128000, 256000};
+
+const QSerialPort::DataBits dataBitsTable[] = {QSerialPort::Data5, QSerialPort::Data6,
+                                               QSerialPort::Data7, QSerialPort::Data8};
+
+// Not QSerialPort's enum order: odd comes before even here.
+const QSerialPort::Parity parityTable[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                           QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                           QSerialPort::SpaceParity};
+
+const QSerialPort::StopBits stopBitsTable[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
+                                               QSerialPort::TwoStop};
+
+const QSerialPort::FlowControl flowControlTable[] = {
+    QSerialPort::NoFlowControl, QSerialPort::HardwareControl, QSerialPort::SoftwareControl};
+
+// A code outside a table means the table's fallback value.
+template<typename T, int N>
+T lookup(const T (&table)[N], int code, T fallback)
+{
+    return code >= 0 && code < N ? table[code] : fallback;
+}
+
+const QString devicePrefix = QStringLiteral("\\\\.\\");
+
+} // namespace
+
+SerialPort::SerialPort(QObject *parent)
+    : QObject(parent)
+    , m_device(new QSerialPort(this))
+{
+    connect(m_device, &QSerialPort::readyRead, this, &SerialPort::readData);
+    // A vanished device keeps failing its reads; the owner needs to hear it once.
+    connect(m_device, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+        if (lost && m_device->isOpen() && !m_lostReported) {
+            m_lostReported = true;
+            emit deviceLost();
+        }
+    });
+}
+
+SerialPort::~SerialPort()
+{
+    m_open = false;
+    m_device->close();
+}
+
+void SerialPort::setBaudRateCode(int code)
+{
+    if (code != m_baudRateCode)
+        m_baudRateCode = code;
+}
+
+// One and a half stop bits exist only with 5 data bits, two stop bits never with 5.
+void SerialPort::setDataBitsCode(int code)
+{
+    if (code == m_dataBitsCode)
+        return;
+    if ((m_stopBitsCode == 2 && code == 0) || (m_stopBitsCode == 1 && code != 0))
+        return;
+    m_dataBitsCode = code;
+}
+
+void SerialPort::setParityCode(int code)
+{
+    if (code != m_parityCode)
+        m_parityCode = code;
+}
+
+void SerialPort::setStopBitsCode(int code)
+{
+    if (code == m_stopBitsCode)
+        return;
+    if ((m_dataBitsCode == 0 && code == 2) || (code == 1 && m_dataBitsCode != 0))
+        return;
+    m_stopBitsCode = code;
+}
+
+void SerialPort::setFlowControlCode(int code)
+{
+    if (code != m_flowControlCode)
+        m_flowControlCode = code;
+}
+
+qint32 SerialPort::getBaudRate(int code)
+{
+    const qint32 rate = lookup(baudRates, code, 0);
+    qDebug() << "SerialPort::getBaudRate : " << rate;
+    return rate;
+}
+
+QString SerialPort::toDevicePath(const QString &name)
+{
+    if (name.contains(devicePrefix))
+        return name;
+    return devicePrefix + name;
+}
+
+bool SerialPort::openPort(const QString &name)
+{
+    if (m_open) {
+        m_open = false;
+        m_device->close();
+    }
+
+    m_device->setBaudRate(getBaudRate(m_baudRateCode), QSerialPort::AllDirections);
+    m_device->setDataBits(lookup(dataBitsTable, m_dataBitsCode, QSerialPort::Data8));
+    m_device->setParity(lookup(parityTable, m_parityCode, QSerialPort::NoParity));
+    m_device->setStopBits(lookup(stopBitsTable, m_stopBitsCode, QSerialPort::OneStop));
+    m_device->setFlowControl(lookup(flowControlTable, m_flowControlCode, QSerialPort::NoFlowControl));
+
+    const QString path = nativePath(name);
+    qDebug() << "MainController serial port:[" << name << "] opening...";
+    m_device->setPortName(path);
+
+    m_open = m_device->open(QIODevice::ReadWrite);
+    if (m_open) {
+        m_portName = name;
+        m_lostReported = false;
+        m_device->setDataTerminalReady(true);
+    }
+    return m_open;
+}
+
+void SerialPort::closePort()
+{
+    m_open = false;
+    m_device->close();
+}
+
+QString SerialPort::portName() const
+{
+    return m_portName;
+}
+
+bool SerialPort::isOpen() const
+{
+    return m_device->isOpen();
+}
+
+QString SerialPort::errorString() const
+{
+    return m_device->errorString();
+}
+
+bool SerialPort::writeBytes(const QByteArray &bytes)
+{
+    if (!m_device->isOpen())
+        return false;
+    // A short write still counts: the rest is not retried.
+    if (m_device->write(bytes.constData(), bytes.size()) > 0)
+        return true;
+    qDebug() << "SerialPort write error.[" << m_portName << "]";
+    return false;
+}
+
+void SerialPort::readData()
+{
+    receivedBytes.append(m_device->readAll());
+    emit readComm();
+}

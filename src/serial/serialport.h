@@ -54,6 +54,9 @@ private slots:
     void readData();
 
 private:
+    // The name handed to the device: toDevicePath on Windows, the name itself elsewhere.
+    static QString nativePath(const QString &name);
+
     QSerialPort *m_device;
     QString m_portName;
     bool m_open = false;

@@ -1,0 +1,7 @@
+#include "serialport.h"
+
+// QSerialPort finds "ttyACM0" under /dev and takes a full path as it is.
+QString SerialPort::nativePath(const QString &name)
+{
+    return name;
+}
