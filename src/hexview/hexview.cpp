@@ -1,8 +1,150 @@
 #include "hexview.h"
-HexView::HexView(QWidget *parent) : QAbstractScrollArea(parent) {}
-void HexView::setReadOnly(bool) {}
-bool HexView::isReadOnly() const { return true; }
-static QByteArray stubData;
-QByteArray HexView::data() const { return stubData; }
-void HexView::setData(const QByteArray &d) { stubData = d; }
-void HexView::appendData(const QByteArray &d) { stubData += d; }
+
+#include "hexdumprow.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+HexView::HexView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Some platform plugins, offscreen among them, answer with a
+    // proportional font, which would break the columns.
+    if (!QFontInfo(font).fixedPitch()) {
+        font.setFamily(QStringLiteral("monospace"));
+        font.setStyleHint(QFont::TypeWriter);
+    }
+    setFont(font);
+    setFocusPolicy(Qt::StrongFocus);
+    verticalScrollBar()->setSingleStep(1);
+    updateScrollBars();
+}
+
+void HexView::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+}
+
+bool HexView::isReadOnly() const
+{
+    return m_readOnly;
+}
+
+QByteArray HexView::data() const
+{
+    return m_data;
+}
+
+void HexView::setData(const QByteArray &data)
+{
+    m_data = data;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void HexView::appendData(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return;
+    // QByteArray grows its capacity geometrically, so a long run of small
+    // appends moves the bytes only a logarithmic number of times.
+    m_data.append(data);
+    updateScrollBars();
+    viewport()->update();
+}
+
+int HexView::rowCount() const
+{
+    // Written so that a size near INT_MAX cannot overflow.
+    const int size = m_data.size();
+    return size / hexDumpBytesPerRow + (size % hexDumpBytesPerRow != 0 ? 1 : 0);
+}
+
+int HexView::margin() const
+{
+    return fontMetrics().horizontalAdvance(QLatin1Char(' ')) / 2;
+}
+
+// The vertical scroll bar counts rows, the horizontal one pixels.
+void HexView::updateScrollBars()
+{
+    const int lineHeight = fontMetrics().height();
+    const int pageRows = qMax(1, viewport()->height() / lineHeight);
+    // At the maximum the last row sits fully visible at the bottom.
+    verticalScrollBar()->setRange(0, qMax(0, rowCount() - pageRows));
+    verticalScrollBar()->setPageStep(pageRows);
+
+    const int rowWidth = 2 * margin() + fontMetrics().horizontalAdvance(QString(hexDumpRowLength, QLatin1Char('0')));
+    horizontalScrollBar()->setRange(0, qMax(0, rowWidth - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void HexView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = metrics.height();
+    const int topRow = verticalScrollBar()->value();
+    const QRect exposed = event->rect();
+    const int firstRow = topRow + exposed.top() / lineHeight;
+    const int endRow = qMin(rowCount(), topRow + exposed.bottom() / lineHeight + 1);
+    const int x = margin() - horizontalScrollBar()->value();
+
+    for (int row = firstRow; row < endRow; ++row) {
+        const int offset = row * hexDumpBytesPerRow;
+        const int count = qMin(hexDumpBytesPerRow, m_data.size() - offset);
+        const int baseline = (row - topRow) * lineHeight + metrics.ascent();
+        painter.drawText(x, baseline, hexDumpRow(quint32(offset), m_data.constData() + offset, count));
+    }
+}
+
+void HexView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void HexView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateScrollBars();
+}
+
+void HexView::keyPressEvent(QKeyEvent *event)
+{
+    // There is no cursor inside a row, so Home and End go to the first and
+    // last row with or without Ctrl.
+    QAbstractSlider::SliderAction action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = QAbstractSlider::SliderSingleStepSub;
+        break;
+    case Qt::Key_Down:
+        action = QAbstractSlider::SliderSingleStepAdd;
+        break;
+    case Qt::Key_PageUp:
+        action = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = QAbstractSlider::SliderPageStepAdd;
+        break;
+    case Qt::Key_Home:
+        action = QAbstractSlider::SliderToMinimum;
+        break;
+    case Qt::Key_End:
+        action = QAbstractSlider::SliderToMaximum;
+        break;
+    default:
+        // The base scrolls sideways on Left and Right and ignores the rest,
+        // so typed keys go to the parent and never reach the content.
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    verticalScrollBar()->triggerAction(action);
+    event->accept();
+}

@@ -19,4 +19,19 @@ public:
     QByteArray data() const;
     void setData(const QByteArray &data);
     void appendData(const QByteArray &data);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    int rowCount() const;
+    int margin() const;
+    void updateScrollBars();
+
+    QByteArray m_data;
+    // Only reported back: the view never edits, whatever the flag says.
+    bool m_readOnly = true;
 };

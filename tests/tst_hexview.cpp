@@ -1,0 +1,150 @@
+#include "hexdumprow.h"
+#include "hexview.h"
+
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QtTest>
+
+class TestHexView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowText_data();
+    void rowText();
+    void contentIsWhatWasSetAndAppended();
+    void keysScrollButNeverEdit();
+    void appendingDoesNotMoveWhatIsHeld();
+    void scrollingToTheEndShowsTheLastRow();
+};
+
+void TestHexView::rowText_data()
+{
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("full row of controls and high bytes")
+        << 0x10u << QByteArray("\x00\x1f\x20\x7e\x7f\x80\xff\x41\x08\x0a\x0d\x09\x61\x2e\xc3\xa9", 16)
+        << QStringLiteral("00000010  00 1f 20 7e 7f 80 ff 41  08 0a 0d 09 61 2e c3 a9  .. ~...A....a...");
+    QTest::newRow("short row keeps the character column") << 0xfedcba90u << QByteArray("A\0B\bD", 5)
+        << QStringLiteral("fedcba90  41 00 42 08 44").leftJustified(60) + QStringLiteral("A.B.D");
+}
+
+void TestHexView::rowText()
+{
+    QFETCH(quint32, address);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(hexDumpRow(address, bytes.constData(), bytes.size()), expected);
+    QVERIFY(expected.size() <= hexDumpRowLength); // the view's width comes from it
+}
+
+void TestHexView::contentIsWhatWasSetAndAppended()
+{
+    QRandomGenerator random(20240611);
+    HexView view;
+    QByteArray reference;
+    for (int step = 0; step < 400; ++step) {
+        QByteArray bytes(random.bounded(70), Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = char(random.bounded(256));
+        const QByteArray handedOut = view.data();
+        const QByteArray before = reference;
+        if (random.bounded(8) == 0) {
+            view.setData(bytes);
+            reference = bytes;
+        } else {
+            view.appendData(bytes);
+            reference += bytes;
+        }
+        QCOMPARE(view.data(), reference);
+        QCOMPARE(handedOut, before);
+    }
+}
+
+void TestHexView::keysScrollButNeverEdit()
+{
+    HexView view;
+    view.resize(800, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QByteArray content(4096, '\x5a');
+    view.setData(content);
+    view.setReadOnly(false);
+    QVERIFY(!view.isReadOnly());
+    QVERIFY(view.focusPolicy() & Qt::TabFocus);
+    QTest::keyClicks(&view, QStringLiteral("az09 "));
+    for (int key : {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Return})
+        QTest::keyClick(&view, Qt::Key(key));
+    QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(view.data(), content);
+
+    QScrollBar *bar = view.verticalScrollBar();
+    QVERIFY(bar->pageStep() > 1);
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; int value; } moves[] = {
+        {Qt::Key_End, Qt::ControlModifier, bar->maximum()}, {Qt::Key_Home, Qt::ControlModifier, 0},
+        {Qt::Key_PageDown, Qt::NoModifier, bar->pageStep()}, {Qt::Key_Down, Qt::NoModifier, bar->pageStep() + 1},
+        {Qt::Key_Up, Qt::NoModifier, bar->pageStep()}, {Qt::Key_PageUp, Qt::NoModifier, 0},
+        {Qt::Key_End, Qt::NoModifier, bar->maximum()}, {Qt::Key_Home, Qt::NoModifier, 0},
+    };
+    for (const auto &move : moves) {
+        QTest::keyClick(&view, move.key, move.modifiers);
+        QCOMPARE(bar->value(), move.value);
+    }
+}
+
+void TestHexView::appendingDoesNotMoveWhatIsHeld()
+{
+    const int size = 50 * 1024 * 1024;
+    HexView view;
+    view.setData(QByteArray(size, 'x'));
+    // Growth by doubling moves the bytes a few times at most; copying them
+    // on each append would move them every time.
+    int moves = 0;
+    const char *where = view.data().constData();
+    for (int i = 0; i < 4096; ++i) {
+        view.appendData(QByteArray(1, char(i)));
+        moves += view.data().constData() != where;
+        where = view.data().constData();
+    }
+    QVERIFY2(moves <= 12, qPrintable(QStringLiteral("buffer moved %1 times").arg(moves)));
+    QCOMPARE(view.data().size(), size + 4096);
+    QCOMPARE(view.data().right(2), QByteArray("\xfe\xff"));
+}
+
+// At the scroll bar's maximum the last row is wholly on screen, and the view
+// is scrolled no further than that needs.
+static bool lastRowShownAtMaximum(HexView &view, int rows)
+{
+    QScrollBar *bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const int shownHeight = (rows - bar->value()) * view.fontMetrics().height();
+    return shownHeight <= view.viewport()->height()
+        && (bar->value() == 0 || shownHeight + view.fontMetrics().height() > view.viewport()->height());
+}
+
+void TestHexView::scrollingToTheEndShowsTheLastRow()
+{
+    HexView view;
+    view.resize(800, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(QFontInfo(view.font()).fixedPitch());
+    const QImage empty = view.grab().toImage();
+    for (int halfRows = 1; halfRows <= 60; ++halfRows) {
+        view.appendData(QByteArray(8, 'h'));
+        QVERIFY2(lastRowShownAtMaximum(view, (halfRows + 1) / 2), qPrintable(QString::number(halfRows)));
+    }
+    QVERIFY(view.verticalScrollBar()->maximum() > 0);
+    QVERIFY(view.grab().toImage() != empty);
+
+    const int size = 50 * 1024 * 1024 + 3;
+    view.setData(QByteArray(size, '\0'));
+    QVERIFY(lastRowShownAtMaximum(view, size / 16 + 1));
+    QVERIFY(!view.grab().isNull());
+    view.setData(QByteArray());
+    QCOMPARE(view.verticalScrollBar()->maximum(), 0);
+}
+
+QTEST_MAIN(TestHexView)
+#include "tst_hexview.moc"
