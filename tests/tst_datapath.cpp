@@ -161,30 +161,33 @@ void DataPathTest::typedKeys_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text"); // as a keyboard reports it
     QTest::addColumn<bool>("enterWithReturn");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("a") << int(Qt::Key_A) << int(Qt::NoModifier) << true << QByteArray("a");
-    QTest::newRow("return, mode on") << int(Qt::Key_Return) << int(Qt::NoModifier) << true << QByteArray("\r\n");
-    QTest::newRow("return, mode off") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << QByteArray("\r");
-    QTest::newRow("keypad enter, mode on") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << QByteArray("\r\n");
-    QTest::newRow("shift+return") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true << QByteArray("\r\n");
-    QTest::newRow("ctrl+return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << true << QByteArray("\r\n");
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << true << QByteArray("\b");
-    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << true << QByteArray("\x16");
+    QTest::newRow("a") << int(Qt::Key_A) << int(Qt::NoModifier) << "a" << true << QByteArray("a");
+    QTest::newRow("return, mode on") << int(Qt::Key_Return) << int(Qt::NoModifier) << "\r" << true << QByteArray("\r\n");
+    QTest::newRow("return, mode off") << int(Qt::Key_Return) << int(Qt::NoModifier) << "\r" << false << QByteArray("\r");
+    QTest::newRow("keypad enter, mode on") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << true << QByteArray("\r\n");
+    QTest::newRow("shift+return") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << "\r" << true << QByteArray("\r\n");
+    QTest::newRow("ctrl+return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "" << true << QByteArray("\r\n");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "\b" << true << QByteArray("\b");
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << true << QByteArray("\x16");
 }
 
 void DataPathTest::typedKeys()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
+    QFETCH(QString, text);
     QFETCH(bool, enterWithReturn);
 
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     auto *mode = terminal.window()->findChild<QAction *>(QStringLiteral("actionEnter_with_Return"));
     mode->setChecked(enterWithReturn);
-    QTest::keyClick(terminal.console(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::sendKeyEvent(QTest::Click, terminal.console(), Qt::Key(key), text,
+                        Qt::KeyboardModifiers(modifiers));
     QFETCH(QByteArray, bytes);
     QCOMPARE(terminal.device.readAtLeast(bytes.size(), 2000), bytes);
     QCOMPARE(terminal.device.readAtLeast(1, 50), QByteArray());
@@ -194,7 +197,6 @@ void DataPathTest::ignoredKeysSendAndLogNothing()
 {
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
-    const QString status = terminal.status();
     MessageLog log;
     const QList<Qt::Key> ignored {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Insert,
         Qt::Key_Delete, Qt::Key_Pause, Qt::Key_Print, Qt::Key_SysReq, Qt::Key_Clear, Qt::Key_Home,
@@ -206,7 +208,7 @@ void DataPathTest::ignoredKeysSendAndLogNothing()
         QTest::keyClick(terminal.console(), key);
     QCOMPARE(terminal.device.readAtLeast(1, 100), QByteArray());
     QCOMPARE(log.count(QStringLiteral("keycode")), 0);
-    QCOMPARE(terminal.status(), status);
+    QVERIFY(terminal.status() != writeFailed);
 }
 
 void DataPathTest::functionKeys_data()
@@ -356,7 +358,6 @@ void DataPathTest::portVanishingStopsPacedSend()
 void DataPathTest::writeWithoutPortShowsMessage()
 {
     TerminalFixture terminal;
-    MessageLog log;
     QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_A), Q_ARG(QString, "a"));
     QCOMPARE(terminal.status(), writeFailed);
     terminal.window()->statusBar()->clearMessage();
