@@ -1,5 +1,4 @@
 #include "consolestylesheet.h"
-#include "devicesource.h"
 #include "fakedevicesource.h"
 #include "modalwatcher.h"
 #include "tarnterm.h"
