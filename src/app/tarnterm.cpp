@@ -177,7 +177,9 @@ void TarnTerm::saveCapture()
         return;
     }
     const QByteArray bytes = text.toLatin1();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // commit() flushes the buffered bytes without noticing a short write (a
+    // full disk), and would then rename the cut-off file over the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         file.cancelWriting();
         QMessageBox::critical(window(), tr("save capture file Error!"), tr("Can't Write File"),
                               QMessageBox::Ok, QMessageBox::NoButton);

@@ -1,0 +1,337 @@
+#include "fakedevicesource.h"
+#include "modalwatcher.h"
+#include "tarnterm.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Caps the size of any file this process writes while it lives. With SIGXFSZ
+// ignored, a write past the cap fails with EFBIG instead of killing us.
+class FileSizeCap
+{
+public:
+    explicit FileSizeCap(rlim_t bytes)
+    {
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (getrlimit(RLIMIT_FSIZE, &m_previous) != 0)
+            return;
+        rlimit capped = m_previous;
+        capped.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &capped) == 0;
+    }
+    ~FileSizeCap()
+    {
+        if (m_active)
+            setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeCap(const FileSizeCap &) = delete;
+    FileSizeCap &operator=(const FileSizeCap &) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+    bool m_active = false;
+};
+
+} // namespace
+
+class TestCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void contentByName_data();
+    void contentByName();
+    void htmlHoldsNoColours();
+    void emptyConsole_data();
+    void emptyConsole();
+    void replacesExistingFile();
+    void openFailure_data();
+    void openFailure();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+    void cancelWritesNothing();
+    void clearScreenEmptiesConsole();
+    void aboutBox();
+
+private:
+    void saveCaptureAs(const QString &name);
+
+    QTemporaryDir *m_dir = nullptr;
+    FakeDeviceSource *m_noDevices = nullptr;
+    TarnTerm *m_window = nullptr;
+    ZIvidView *m_view = nullptr;
+};
+
+void TestCapture::initTestCase()
+{
+    initTestEnvironment();
+}
+
+void TestCapture::init()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
+              versionString)
+        .clear();
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_noDevices = new FakeDeviceSource;
+    m_window = new TarnTerm;
+    m_window->setDeviceSource(m_noDevices);
+    m_view = m_window->findChild<ZIvidView *>();
+    QVERIFY(m_view);
+}
+
+void TestCapture::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_noDevices;
+    m_noDevices = nullptr;
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+// An absolute path is used as given; a relative one is taken inside the
+// test's folder.
+void TestCapture::saveCaptureAs(const QString &name)
+{
+    const QString path = QDir::isAbsolutePath(name) ? name : m_dir->filePath(name);
+    m_window->setCaptureFileNameProvider([path] { return path; });
+    QVERIFY(QMetaObject::invokeMethod(m_window, "saveCapture"));
+}
+
+void TestCapture::contentByName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<bool>("html");
+    QTest::addColumn<QByteArray>("plain"); // the expected file, for plain text
+
+    const QByteArray text("hello\nworld");
+    QTest::newRow("html") << "capture.html" << text << true << QByteArray();
+    QTest::newRow(".html inside the name") << "capture.html.log" << text << true << QByteArray();
+    QTest::newRow("log") << "capture.log" << text << false << text;
+    QTest::newRow("upper-case HTML") << "capture.HTML" << text << false << text;
+    QTest::newRow("htm") << "capture.htm" << text << false << text;
+    QTest::newRow("no extension") << "capture" << text << false << text;
+    QTest::newRow("lines end in LF") << "lines.txt" << QByteArray("one\ntwo\n") << false
+                                     << QByteArray("one\ntwo\n");
+    QTest::newRow("Latin-1 plain") << "latin.log" << QByteArray("caf\xe9 \xff!") << false
+                                   << QByteArray("caf\xe9 \xff!");
+    QTest::newRow("Latin-1 html") << "latin.html" << QByteArray("caf\xe9 \xff!") << true
+                                  << QByteArray();
+}
+
+void TestCapture::contentByName()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, received);
+    QFETCH(bool, html);
+    QFETCH(QByteArray, plain);
+
+    m_view->displayData(received);
+    saveCaptureAs(name);
+
+    const QByteArray written = readAll(m_dir->filePath(name));
+    if (!html) {
+        QCOMPARE(written, plain);
+        return;
+    }
+    QVERIFY2(written.startsWith("<!DOCTYPE"), written.left(40).constData());
+    QCOMPARE(written, m_view->toHtml().toLatin1());
+    // The text itself is in the file, each character one Latin-1 byte.
+    for (const QByteArray &word : received.split('\n'))
+        QVERIFY2(written.contains(word), word.constData());
+    QVERIFY(!written.contains("\xc3"));
+}
+
+// The colours live in the console's style sheet, not in its document.
+void TestCapture::htmlHoldsNoColours()
+{
+    m_view->setFontColor(QColor(0x12, 0x34, 0x56));
+    m_view->setBackColor(QColor(0xab, 0xcd, 0xef));
+    m_view->displayData("coloured");
+    saveCaptureAs(QStringLiteral("colours.html"));
+
+    const QByteArray written = readAll(m_dir->filePath(QStringLiteral("colours.html"))).toLower();
+    QVERIFY(written.contains("coloured"));
+    QVERIFY(!written.contains("#123456"));
+    QVERIFY(!written.contains("#abcdef"));
+    QVERIFY(!written.contains("rgb(18,52,86)"));
+    QVERIFY(!written.contains("rgb(171,205,239)"));
+}
+
+void TestCapture::emptyConsole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("html");
+
+    QTest::newRow("plain") << "empty.log" << false;
+    QTest::newRow("html") << "empty.html" << true;
+}
+
+void TestCapture::emptyConsole()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, html);
+
+    ModalWatcher watcher;
+    saveCaptureAs(name);
+
+    const QString path = m_dir->filePath(name);
+    QVERIFY(QFile::exists(path));
+    const QByteArray written = readAll(path);
+    if (html)
+        QVERIFY(written.startsWith("<!DOCTYPE"));
+    else
+        QCOMPARE(written, QByteArray());
+    QCOMPARE(watcher.count(), 0);
+}
+
+void TestCapture::replacesExistingFile()
+{
+    const QString path = m_dir->filePath(QStringLiteral("capture.log"));
+    QVERIFY(writeFile(path, QByteArray("an older and much longer capture\n").repeated(10)));
+
+    m_view->displayData("new");
+    saveCaptureAs(QStringLiteral("capture.log"));
+
+    QCOMPARE(readAll(path), QByteArray("new"));
+}
+
+void TestCapture::openFailure_data()
+{
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("missing folder") << "no/such/folder/capture.log";
+    QTest::newRow("a folder of that name") << "folder.log";
+}
+
+void TestCapture::openFailure()
+{
+    QFETCH(QString, name);
+
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.log")));
+    m_view->displayData("kept");
+
+    ModalWatcher watcher;
+    saveCaptureAs(name);
+
+    QCOMPARE(watcher.count(), 1);
+    QCOMPARE(watcher.className(), QStringLiteral("QMessageBox"));
+    QCOMPARE(watcher.title(), QStringLiteral("save capture file Error!"));
+    QCOMPARE(watcher.text(), QStringLiteral("Can't Open File"));
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+void TestCapture::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<int>("lines");
+
+    // The file buffers small writes until commit; large ones go straight out.
+    QTest::newRow("held in the buffer") << 100;
+    QTest::newRow("larger than the buffer") << 2000;
+}
+
+// A capture cut short (here by a file-size limit, so the disk appears full)
+// must be reported and must not take the place of the file it was to replace.
+void TestCapture::failedWriteKeepsOldFile()
+{
+    QFETCH(int, lines);
+
+    const QString path = m_dir->filePath(QStringLiteral("capture.log"));
+    const QByteArray old("the good capture of yesterday");
+    QVERIFY(writeFile(path, old));
+    m_view->displayData(QByteArray("today's capture, too long to fit\n").repeated(lines));
+
+    ModalWatcher watcher;
+    {
+        FileSizeCap cap(8);
+        if (!cap.active())
+            QSKIP("cannot limit the file size here");
+        saveCaptureAs(QStringLiteral("capture.log"));
+    }
+
+    QCOMPARE(watcher.count(), 1);
+    QCOMPARE(watcher.title(), QStringLiteral("save capture file Error!"));
+    QCOMPARE(watcher.text(), QStringLiteral("Can't Write File"));
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("capture.log")});
+}
+
+void TestCapture::cancelWritesNothing()
+{
+    m_view->displayData("unsaved");
+    m_window->setCaptureFileNameProvider([] { return QString(); });
+
+    ModalWatcher watcher;
+    QVERIFY(QMetaObject::invokeMethod(m_window, "saveCapture"));
+    QTest::qWait(50);
+
+    QCOMPARE(watcher.count(), 0);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("unsaved"));
+}
+
+void TestCapture::clearScreenEmptiesConsole()
+{
+    m_view->setFontColor(QColor(1, 2, 3));
+    const QString sheet = m_view->styleSheet();
+    m_view->displayData("line one\nline two\n");
+    QVERIFY(!m_view->document()->isEmpty());
+
+    QVERIFY(QMetaObject::invokeMethod(m_window, "clearScreen"));
+
+    QVERIFY(m_view->document()->isEmpty());
+    QCOMPARE(m_view->styleSheet(), sheet);
+    m_view->displayData("again");
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("again"));
+}
+
+void TestCapture::aboutBox()
+{
+    ModalWatcher watcher;
+    QVERIFY(QMetaObject::invokeMethod(m_window, "about"));
+
+    QCOMPARE(watcher.count(), 1);
+    QCOMPARE(watcher.title(), QStringLiteral("About "));
+    QVERIFY2(watcher.text().contains(versionString), qPrintable(watcher.text()));
+}
+
+QTEST_MAIN(TestCapture)
+#include "tst_capture.moc"

@@ -1,0 +1,429 @@
+#include "fakedevicesource.h"
+#include "functiondlg.h"
+#include "tarnterm.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QSettings> openStore()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("TarnwickTerm"), versionString);
+}
+
+void writeStore(const QVariantMap &values)
+{
+    auto store = openStore();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        store->setValue(it.key(), it.value());
+}
+
+QVariant storedValue(const QString &key)
+{
+    return openStore()->value(key);
+}
+
+QString numbered(char letter, int n)
+{
+    return QLatin1Char(letter) + QString::number(n);
+}
+
+// A main window whose connection watch sees no devices, whatever the host has.
+struct Window
+{
+    Window() { window.setDeviceSource(&noDevices); }
+
+    ZIvidView *console() const { return window.findChild<ZIvidView *>(); }
+    QAction *action(const char *name) const
+    {
+        return window.findChild<QAction *>(QLatin1String(name));
+    }
+    QToolBar *toolBar() const { return window.findChild<QToolBar *>(QStringLiteral("toolBar")); }
+    QGroupBox *hexaGroup() const
+    {
+        return window.findChild<QGroupBox *>(QStringLiteral("hexaGroup"));
+    }
+
+    FakeDeviceSource noDevices;
+    TarnTerm window;
+};
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void emptyStoreGivesDefaults();
+    void roundTrip();
+
+    void positionAndSize_data();
+    void positionAndSize();
+    void font_data();
+    void font();
+    void delay_data();
+    void delay();
+    void delayStoredAsText();
+    void functionKeysByNumber();
+    void toolbarHidden_data();
+    void toolbarHidden();
+    void unreadableColours();
+    void hexMode_data();
+    void hexMode();
+    void enterWithReturnOnEveryStart();
+};
+
+void TestSettings::initTestCase()
+{
+    initTestEnvironment();
+}
+
+void TestSettings::init()
+{
+    openStore()->clear();
+}
+
+void TestSettings::emptyStoreGivesDefaults()
+{
+    Window w;
+
+    QCOMPARE(w.window.pos(), QPoint(25, 25));
+    QCOMPARE(w.window.size(), QSize(800, 600));
+    QVERIFY(!w.action("action_Toolbar")->isChecked());
+    QVERIFY(!w.toolBar()->isHidden());
+
+    const QFont font = w.console()->termFont();
+    QCOMPARE(font.family(), QStringLiteral("Courier New"));
+    QCOMPARE(font.pointSize(), 10);
+    QCOMPARE(font.weight(), 50);
+    QCOMPARE(font.style(), QFont::StyleNormal);
+    QCOMPARE(w.console()->fontColor().name(), QStringLiteral("#ffffff"));
+    QCOMPARE(w.console()->backColor().name(), QStringLiteral("#438865"));
+    QCOMPARE(w.console()->styleSheet(),
+             QStringLiteral("QTextEdit { font:50 10pt \"Courier New\";color:rgb(255,255,255);"
+                            "background-color:rgb(67,136,101); }"));
+
+    const FunctionKeyList keys = w.window.functionKeyList();
+    const FunctionFlagList cr = w.window.crFlagList();
+    const FunctionFlagList lf = w.window.lfFlagList();
+    QCOMPARE(keys.size(), 12);
+    QCOMPARE(cr.size(), 12);
+    QCOMPARE(lf.size(), 12);
+    for (int i = 0; i < 12; ++i) {
+        QCOMPARE(keys.at(i).key, int(Qt::Key_F1) + i);
+        QVERIFY(keys.at(i).text.isEmpty());
+        QCOMPARE(cr.at(i).key, int(Qt::Key_F1) + i);
+        QVERIFY(!cr.at(i).flag);
+        QCOMPARE(lf.at(i).key, int(Qt::Key_F1) + i);
+        QVERIFY(!lf.at(i).flag);
+    }
+    QCOMPARE(w.window.writeDelay(), 5);
+
+    QVERIFY(!w.window.findChild<FunctionDlg *>());
+    QVERIFY(w.hexaGroup()->isHidden());
+    QVERIFY(!w.action("actionHexa_Mode")->isChecked());
+    QVERIFY(w.action("actionEnter_with_Return")->isChecked());
+    QCOMPARE(w.window.statusBar()->currentMessage(),
+             QStringLiteral("getting previews settings..."));
+}
+
+// The function-key table has no editor yet, so it enters through the store
+// and must come back from the first window's close unchanged.
+void TestSettings::roundTrip()
+{
+    QVariantMap table;
+    for (int n = 1; n <= 12; ++n) {
+        table.insert(numbered('F', n), QStringLiteral("cmd %1").arg(n));
+        table.insert(numbered('C', n), n % 2 == 0);
+        table.insert(numbered('L', n), n % 3 == 0);
+    }
+    table.insert(QStringLiteral("delay"), QStringLiteral("17"));
+    writeStore(table);
+
+    const QFont font(QStringLiteral("DejaVu Sans Mono"), 14, QFont::Bold, true);
+    {
+        Window first;
+        first.window.move(140, 90);
+        first.window.resize(1000, 700);
+        first.action("action_Toolbar")->setChecked(true);
+        first.action("actionHexa_Mode")->setChecked(true);
+        first.console()->setTermFont(font);
+        first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
+        first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
+        QCOMPARE(first.window.writeDelay(), 17);
+        first.window.close();
+        QCOMPARE(first.window.statusBar()->currentMessage(),
+                 QStringLiteral("store current settings..."));
+    }
+
+    Window second;
+    QCOMPARE(second.window.pos(), QPoint(140, 90));
+    QCOMPARE(second.window.size(), QSize(1000, 700));
+    QVERIFY(second.action("action_Toolbar")->isChecked());
+    QVERIFY(second.toolBar()->isHidden());
+    QVERIFY(second.action("actionHexa_Mode")->isChecked());
+    QVERIFY(!second.hexaGroup()->isHidden());
+
+    const QFont loaded = second.console()->termFont();
+    QCOMPARE(loaded.family(), font.family());
+    QCOMPARE(loaded.pointSize(), 14);
+    QCOMPARE(loaded.weight(), int(QFont::Bold));
+    QCOMPARE(loaded.style(), QFont::StyleItalic);
+    QCOMPARE(second.console()->fontColor(), QColor(0x12, 0x34, 0x56));
+    QCOMPARE(second.console()->backColor(), QColor(0xab, 0xcd, 0xef));
+
+    const FunctionKeyList keys = second.window.functionKeyList();
+    const FunctionFlagList cr = second.window.crFlagList();
+    const FunctionFlagList lf = second.window.lfFlagList();
+    QCOMPARE(keys.size(), 12);
+    for (int i = 0; i < 12; ++i) {
+        const int n = i + 1;
+        QCOMPARE(keys.at(i).key, int(Qt::Key_F1) + i);
+        QCOMPARE(keys.at(i).text, QStringLiteral("cmd %1").arg(n));
+        QCOMPARE(cr.at(i).flag, n % 2 == 0);
+        QCOMPARE(lf.at(i).flag, n % 3 == 0);
+    }
+    QCOMPARE(second.window.writeDelay(), 17);
+}
+
+void TestSettings::positionAndSize_data()
+{
+    QTest::addColumn<QVariant>("pos");
+    QTest::addColumn<QVariant>("size");
+    QTest::addColumn<QPoint>("expectedPos");
+    QTest::addColumn<QSize>("expectedSize");
+
+    QTest::newRow("origin") << QVariant(QPoint(0, 0)) << QVariant(QSize(700, 500)) << QPoint(25, 25)
+                            << QSize(700, 500);
+    QTest::newRow("only x zero") << QVariant(QPoint(0, 60)) << QVariant(QSize(700, 500))
+                                 << QPoint(0, 60) << QSize(700, 500);
+    QTest::newRow("only y zero") << QVariant(QPoint(60, 0)) << QVariant(QSize(700, 500))
+                                 << QPoint(60, 0) << QSize(700, 500);
+    QTest::newRow("negative position") << QVariant(QPoint(-30, -40)) << QVariant(QSize(700, 500))
+                                       << QPoint(-30, -40) << QSize(700, 500);
+    QTest::newRow("zero width") << QVariant(QPoint(10, 20)) << QVariant(QSize(0, 600))
+                                << QPoint(10, 20) << QSize(800, 600);
+    QTest::newRow("zero height") << QVariant(QPoint(10, 20)) << QVariant(QSize(900, 0))
+                                 << QPoint(10, 20) << QSize(800, 600);
+    QTest::newRow("negative width") << QVariant(QPoint(10, 20)) << QVariant(QSize(-1, 700))
+                                    << QPoint(10, 20) << QSize(800, 600);
+    QTest::newRow("wrong kinds") << QVariant(QStringLiteral("left")) << QVariant(42)
+                                 << QPoint(25, 25) << QSize(800, 600);
+}
+
+void TestSettings::positionAndSize()
+{
+    QFETCH(QVariant, pos);
+    QFETCH(QVariant, size);
+    QFETCH(QPoint, expectedPos);
+    QFETCH(QSize, expectedSize);
+
+    writeStore({{QStringLiteral("pos"), pos}, {QStringLiteral("size"), size}});
+    Window w;
+    QCOMPARE(w.window.pos(), expectedPos);
+    QCOMPARE(w.window.size(), expectedSize);
+}
+
+void TestSettings::font_data()
+{
+    QTest::addColumn<QVariantMap>("stored");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<bool>("italic");
+
+    QTest::newRow("size and weight 0")
+        << QVariantMap{{QStringLiteral("fontfamily"), QStringLiteral("Mono Sans")},
+                       {QStringLiteral("fontsize"), 0},
+                       {QStringLiteral("fontweight"), 0}}
+        << QStringLiteral("Mono Sans") << 10 << 50 << false;
+    QTest::newRow("all stored")
+        << QVariantMap{{QStringLiteral("fontfamily"), QStringLiteral("Mono Sans")},
+                       {QStringLiteral("fontsize"), 13},
+                       {QStringLiteral("fontweight"), 63},
+                       {QStringLiteral("fontstyle"), true}}
+        << QStringLiteral("Mono Sans") << 13 << 63 << true;
+    QTest::newRow("empty family")
+        << QVariantMap{{QStringLiteral("fontfamily"), QString()}, {QStringLiteral("fontsize"), 8}}
+        << QStringLiteral("Courier New") << 8 << 50 << false;
+    QTest::newRow("non-numeric size and weight")
+        << QVariantMap{{QStringLiteral("fontsize"), QStringLiteral("big")},
+                       {QStringLiteral("fontweight"), QStringLiteral("bold")}}
+        << QStringLiteral("Courier New") << 10 << 50 << false;
+}
+
+void TestSettings::font()
+{
+    QFETCH(QVariantMap, stored);
+    QFETCH(QString, family);
+    QFETCH(int, pointSize);
+    QFETCH(int, weight);
+    QFETCH(bool, italic);
+
+    writeStore(stored);
+    Window w;
+    const QFont font = w.console()->termFont();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSize(), pointSize);
+    QCOMPARE(font.weight(), weight);
+    QCOMPARE(font.style() == QFont::StyleItalic, italic);
+}
+
+void TestSettings::delay_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("absent") << QVariant() << 5;
+    QTest::newRow("decimal text") << QVariant(QStringLiteral("250")) << 250;
+    QTest::newRow("zero text") << QVariant(QStringLiteral("0")) << 0;
+    QTest::newRow("non-numeric text") << QVariant(QStringLiteral("slow")) << 0;
+    QTest::newRow("empty text") << QVariant(QString()) << 0;
+    QTest::newRow("integer") << QVariant(12) << 12;
+}
+
+void TestSettings::delay()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, expected);
+
+    if (stored.isValid())
+        writeStore({{QStringLiteral("delay"), stored}});
+    Window w;
+    QCOMPARE(w.window.writeDelay(), expected);
+}
+
+void TestSettings::delayStoredAsText()
+{
+    {
+        Window w;
+        w.window.close();
+    }
+    const QVariant stored = storedValue(QStringLiteral("delay"));
+    QCOMPARE(stored.userType(), int(QMetaType::QString));
+    QCOMPARE(stored.toString(), QStringLiteral("5"));
+}
+
+// Each key's number is its place in the list: F3's text goes under "F3",
+// its flags under "C3" and "L3".
+void TestSettings::functionKeysByNumber()
+{
+    writeStore({{QStringLiteral("F3"), QStringLiteral("third")},
+                {QStringLiteral("C3"), true},
+                {QStringLiteral("L12"), true},
+                {QStringLiteral("F12"), QStringLiteral("last")}});
+    {
+        Window w;
+        const FunctionKeyList keys = w.window.functionKeyList();
+        QCOMPARE(keys.at(2).key, int(Qt::Key_F3));
+        QCOMPARE(keys.at(2).text, QStringLiteral("third"));
+        QVERIFY(w.window.crFlagList().at(2).flag);
+        QVERIFY(!w.window.lfFlagList().at(2).flag);
+        QCOMPARE(keys.at(11).text, QStringLiteral("last"));
+        QVERIFY(w.window.lfFlagList().at(11).flag);
+        QVERIFY(!w.window.crFlagList().at(11).flag);
+        QVERIFY(keys.at(0).text.isEmpty());
+        w.window.close();
+    }
+    QCOMPARE(storedValue(QStringLiteral("F3")).toString(), QStringLiteral("third"));
+    QCOMPARE(storedValue(QStringLiteral("F12")).toString(), QStringLiteral("last"));
+    QCOMPARE(storedValue(QStringLiteral("F1")).toString(), QString());
+    QVERIFY(storedValue(QStringLiteral("C3")).toBool());
+    QVERIFY(!storedValue(QStringLiteral("L3")).toBool());
+    QVERIFY(storedValue(QStringLiteral("L12")).toBool());
+    QVERIFY(!storedValue(QStringLiteral("C12")).toBool());
+    QVERIFY(!openStore()->contains(QStringLiteral("F13")));
+    QVERIFY(!openStore()->contains(QStringLiteral("F0")));
+}
+
+void TestSettings::toolbarHidden_data()
+{
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("hidden") << true;
+    QTest::newRow("shown") << false;
+}
+
+void TestSettings::toolbarHidden()
+{
+    QFETCH(bool, stored);
+
+    writeStore({{QStringLiteral("viewtoolbar"), stored}});
+    Window w;
+    QCOMPARE(w.action("action_Toolbar")->isChecked(), stored);
+    QCOMPARE(w.toolBar()->isHidden(), stored);
+    w.window.show();
+    QCOMPARE(w.toolBar()->isVisible(), !stored);
+    w.action("action_Toolbar")->toggle();
+    QCOMPARE(w.toolBar()->isVisible(), stored);
+}
+
+void TestSettings::unreadableColours()
+{
+    writeStore({{QStringLiteral("fontcolor"), QStringLiteral("no such colour")},
+                {QStringLiteral("backcolor"), QStringLiteral("#12345")}});
+    {
+        Window w;
+        QCOMPARE(w.console()->fontColor(), QColor(255, 255, 255));
+        QVERIFY(!w.console()->backColor().isValid());
+        QCOMPARE(w.console()->styleSheet(),
+                 QStringLiteral("QTextEdit { font:50 10pt \"Courier New\";color:rgb(255,255,255);"
+                                "background-color:rgb(0,0,0); }"));
+        w.window.close();
+    }
+    QCOMPARE(storedValue(QStringLiteral("fontcolor")).toString(), QStringLiteral("#ffffff"));
+    QCOMPARE(storedValue(QStringLiteral("backcolor")).toString(), QStringLiteral("#000000"));
+}
+
+void TestSettings::hexMode_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("on");
+
+    QTest::newRow("on") << QVariant(true) << true;
+    QTest::newRow("off") << QVariant(false) << false;
+    QTest::newRow("absent") << QVariant() << false;
+}
+
+void TestSettings::hexMode()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, on);
+
+    if (stored.isValid())
+        writeStore({{QStringLiteral("isHexamode"), stored}});
+    {
+        Window w;
+        QCOMPARE(w.action("actionHexa_Mode")->isChecked(), on);
+        QCOMPARE(w.hexaGroup()->isHidden(), !on);
+        w.window.close();
+    }
+    QCOMPARE(storedValue(QStringLiteral("isHexamode")).toBool(), on);
+}
+
+void TestSettings::enterWithReturnOnEveryStart()
+{
+    {
+        Window w;
+        w.action("actionEnter_with_Return")->setChecked(false);
+        w.window.close();
+    }
+    Window again;
+    QVERIFY(again.action("actionEnter_with_Return")->isChecked());
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
