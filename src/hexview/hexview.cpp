@@ -15,8 +15,10 @@ HexView::HexView(QWidget *parent)
     // Some platform plugins, offscreen among them, answer with a
     // proportional font, which would break the columns.
     if (!QFontInfo(font).fixedPitch()) {
-        font.setFamily(QStringLiteral("monospace"));
+        font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                          QStringLiteral("Courier New"), QStringLiteral("monospace")});
         font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
     }
     setFont(font);
     setFocusPolicy(Qt::StrongFocus);

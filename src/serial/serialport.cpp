@@ -157,8 +157,12 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
     if (!m_device->isOpen())
         return false;
     // A short write still counts: the rest is not retried.
-    if (m_device->write(bytes.constData(), bytes.size()) > 0)
+    if (m_device->write(bytes.constData(), bytes.size()) > 0) {
+        // Hand the bytes to the line now rather than at the next event loop
+        // pass, so a paced send's delay runs from when the byte left.
+        m_device->flush();
         return true;
+    }
     qDebug() << "SerialPort write error.[" << m_portName << "]";
     return false;
 }
