@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -47,6 +48,7 @@ private slots:
     void formStartsWithHexViewAndEnterOn();
     void menusAndToolBar();
     void window();
+    void shortcuts();
     void toolbarHideTogglesTheToolBar();
     void hexViewShowsOnlyItsGroup();
     void disconnectedAtStart();
@@ -151,6 +153,27 @@ void MainWindowTest::window()
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
     window.resize(100, 100);
     QCOMPARE(window.size(), QSize(640, 480));
+}
+
+void MainWindowTest::shortcuts()
+{
+    TarnTerm window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *hexa = window.findChild<QAction *>(QStringLiteral("actionHexa_Mode"));
+    auto *clear = window.findChild<QAction *>(QStringLiteral("action_Clear_Screen"));
+    QSignalSpy cleared(clear, &QAction::triggered);
+
+    // Alt+H is also the Help menu's mnemonic; it must still toggle the hex view.
+    for (bool expected : {true, false, true}) {
+        QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(hexa->isChecked(), expected);
+    }
+    QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(cleared.count(), 1);
+    QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
+    QTRY_VERIFY(!window.isVisible());
 }
 
 void MainWindowTest::toolbarHideTogglesTheToolBar()

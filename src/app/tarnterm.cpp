@@ -19,10 +19,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcutEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -76,6 +78,11 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
     connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
     connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);
+    // Alt+H is both the Help menu's mnemonic and Hexa View's shortcut. Qt
+    // then calls the key ambiguous and hands it to either in turn, so the
+    // action would never fire; it goes to Hexa View whoever gets it.
+    ui->menubar->installEventFilter(this);
+    ui->actionHexa_Mode->installEventFilter(this);
 
     setWindowTitle(versionString);
     loadSettings();
@@ -126,6 +133,16 @@ void TarnTerm::closeEvent(QCloseEvent *event)
     if (functionDlg && functionDlg->isVisible())
         functionDlg->close();
     event->accept();
+}
+
+bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut
+        && static_cast<QShortcutEvent *>(event)->key() == ui->actionHexa_Mode->shortcut()) {
+        ui->actionHexa_Mode->trigger();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TarnTerm::readComm()
