@@ -47,6 +47,8 @@ private slots:
     void formStartsWithHexViewAndEnterOn();
     void menusAndToolBar();
     void window();
+    void storedPosition_data();
+    void storedPosition();
     void toolbarHideTogglesTheToolBar();
     void hexViewShowsOnlyItsGroup();
     void disconnectedAtStart();
@@ -151,6 +153,27 @@ void MainWindowTest::window()
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
     window.resize(100, 100);
     QCOMPARE(window.size(), QSize(640, 480));
+}
+
+void MainWindowTest::storedPosition_data()
+{
+    QTest::addColumn<QPoint>("stored");
+    QTest::addColumn<QPoint>("pos");
+
+    QTest::newRow("ordinary") << QPoint(300, -40) << QPoint(300, -40);
+    QTest::newRow("origin means unset") << QPoint(0, 0) << QPoint(25, 25);
+    QTest::newRow("one coordinate 0") << QPoint(0, 90) << QPoint(0, 90);
+    QTest::newRow("beyond Qt's geometry range")
+        << QPoint(2147483600, -2147483000) << QPoint(QWIDGETSIZE_MAX, -QWIDGETSIZE_MAX);
+}
+
+void MainWindowTest::storedPosition()
+{
+    QFETCH(QPoint, stored);
+    store().setValue(QStringLiteral("pos"), stored);
+    TarnTerm window;
+    QTEST(window.pos(), "pos");
+    QCOMPARE(window.size(), QSize(800, 600));
 }
 
 void MainWindowTest::toolbarHideTogglesTheToolBar()
