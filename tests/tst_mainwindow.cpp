@@ -48,7 +48,12 @@ private slots:
     void formStartsWithHexViewAndEnterOn();
     void menusAndToolBar();
     void window();
+<<<<<<< HEAD
     void shortcuts();
+=======
+    void storedPosition_data();
+    void storedPosition();
+>>>>>>> fuzz
     void toolbarHideTogglesTheToolBar();
     void hexViewShowsOnlyItsGroup();
     void disconnectedAtStart();
@@ -155,6 +160,7 @@ void MainWindowTest::window()
     QCOMPARE(window.size(), QSize(640, 480));
 }
 
+<<<<<<< HEAD
 void MainWindowTest::shortcuts()
 {
     TarnTerm window;
@@ -174,6 +180,27 @@ void MainWindowTest::shortcuts()
     QCOMPARE(cleared.count(), 1);
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!window.isVisible());
+=======
+void MainWindowTest::storedPosition_data()
+{
+    QTest::addColumn<QPoint>("stored");
+    QTest::addColumn<QPoint>("pos");
+
+    QTest::newRow("ordinary") << QPoint(300, -40) << QPoint(300, -40);
+    QTest::newRow("origin means unset") << QPoint(0, 0) << QPoint(25, 25);
+    QTest::newRow("one coordinate 0") << QPoint(0, 90) << QPoint(0, 90);
+    QTest::newRow("beyond Qt's geometry range")
+        << QPoint(2147483600, -2147483000) << QPoint(QWIDGETSIZE_MAX, -QWIDGETSIZE_MAX);
+}
+
+void MainWindowTest::storedPosition()
+{
+    QFETCH(QPoint, stored);
+    store().setValue(QStringLiteral("pos"), stored);
+    TarnTerm window;
+    QTEST(window.pos(), "pos");
+    QCOMPARE(window.size(), QSize(800, 600));
+>>>>>>> fuzz
 }
 
 void MainWindowTest::toolbarHideTogglesTheToolBar()

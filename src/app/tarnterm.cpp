@@ -33,10 +33,6 @@
 
 const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
 
-namespace {
-const char *const organisationName = "TarnwickTerm";
-} // namespace
-
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , ui(new Ui::ZIvid)

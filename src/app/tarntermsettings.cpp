@@ -33,6 +33,10 @@ void TarnTerm::loadSettings()
     QPoint pos = store->value(QStringLiteral("pos")).toPoint();
     if (pos.x() == 0 && pos.y() == 0)
         pos = QPoint(25, 25);
+    // Qt keeps a window's geometry as corner coordinates in int: a position
+    // near the int limits, from a damaged store, would overflow them.
+    pos = QPoint(qBound(-QWIDGETSIZE_MAX, pos.x(), QWIDGETSIZE_MAX),
+                 qBound(-QWIDGETSIZE_MAX, pos.y(), QWIDGETSIZE_MAX));
     move(pos);
     QSize size = store->value(QStringLiteral("size")).toSize();
     if (size.width() < 1 || size.height() < 1)
