@@ -48,12 +48,9 @@ private slots:
     void formStartsWithHexViewAndEnterOn();
     void menusAndToolBar();
     void window();
-<<<<<<< HEAD
     void shortcuts();
-=======
     void storedPosition_data();
     void storedPosition();
->>>>>>> fuzz
     void toolbarHideTogglesTheToolBar();
     void hexViewShowsOnlyItsGroup();
     void disconnectedAtStart();
@@ -160,7 +157,6 @@ void MainWindowTest::window()
     QCOMPARE(window.size(), QSize(640, 480));
 }
 
-<<<<<<< HEAD
 void MainWindowTest::shortcuts()
 {
     TarnTerm window;
@@ -180,7 +176,8 @@ void MainWindowTest::shortcuts()
     QCOMPARE(cleared.count(), 1);
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!window.isVisible());
-=======
+}
+
 void MainWindowTest::storedPosition_data()
 {
     QTest::addColumn<QPoint>("stored");
@@ -200,7 +197,6 @@ void MainWindowTest::storedPosition()
     TarnTerm window;
     QTEST(window.pos(), "pos");
     QCOMPARE(window.size(), QSize(800, 600));
->>>>>>> fuzz
 }
 
 void MainWindowTest::toolbarHideTogglesTheToolBar()
