@@ -1,11 +1,8 @@
 #include "discovery.h"
+#include "fakesetupapi.h"
 #include "windevicesource.h"
 
-#include <QMap>
 #include <QTest>
-
-#include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -33,144 +30,8 @@ QByteArray utf16(const char *text)
     return utf16(withNuls(text));
 }
 
-struct FakeValue
-{
-    QString name;
-    uint32_t type = DeviceSetupApi::regSz;
-    QByteArray data;
-    long result = DeviceSetupApi::errorSuccess;
-    int reportedNameLength = -1; // -1: the name's own length
-};
-
-struct FakeProperty
-{
-    uint32_t type = DeviceSetupApi::regSz;
-    QByteArray data;
-    bool readFails = false;
-};
-
-struct FakeDevice
-{
-    QMap<uint32_t, FakeProperty> properties;
-    bool keyFails = false;
-    QList<FakeValue> values;
-};
-
-struct FakeClass
-{
-    bool fails = false;
-    QList<FakeDevice> devices;
-};
-
-// Plays SetupAPI and the registry. Classes are told apart by the first field
-// of their GUID, which differs for all six.
-class FakeSetupApi : public DeviceSetupApi
-{
-public:
-    QMap<uint32_t, FakeClass> classes;
-    QList<SetupClassGuid> askedClasses;
-    int setsDestroyed = 0;
-    int keysOpened = 0;
-    int keysClosed = 0;
-    int valueCalls = 0;
-    int shortCapacities = 0; // value walk calls not given the full buffers
-    uint32_t lastReadSize = 0;
-    bool lastReadZeroed = true;
-
-    DeviceSet presentDevicesOfClass(const SetupClassGuid &setupClass) override
-    {
-        askedClasses.append(setupClass);
-        auto it = classes.find(setupClass.data1);
-        if (it == classes.end())
-            it = classes.insert(setupClass.data1, FakeClass());
-        return it->fails ? nullptr : &*it;
-    }
-
-    bool enumDevice(DeviceSet set, uint32_t index, SetupDeviceInfo *device) override
-    {
-        if (device->devInst != 0)
-            ++dirtyDeviceInfo;
-        const FakeClass *fakeClass = static_cast<FakeClass *>(set);
-        if (index >= uint32_t(fakeClass->devices.size()))
-            return false;
-        device->devInst = index + 1;
-        return true;
-    }
-
-    void propertyTypeAndSize(DeviceSet set, const SetupDeviceInfo &device, uint32_t property, uint32_t *type,
-                             uint32_t *requiredSize) override
-    {
-        const FakeProperty *p = find(set, device, property);
-        if (!p)
-            return;
-        *type = p->type;
-        *requiredSize = uint32_t(p->data.size());
-    }
-
-    bool readProperty(DeviceSet set, const SetupDeviceInfo &device, uint32_t property, unsigned char *data,
-                      uint32_t size) override
-    {
-        lastReadSize = size;
-        lastReadZeroed = std::all_of(data, data + size, [](unsigned char b) { return b == 0; });
-        const FakeProperty *p = find(set, device, property);
-        if (!p || p->readFails || size < uint32_t(p->data.size()))
-            return false;
-        if (size > 0)
-            std::memcpy(data, p->data.constData(), size_t(p->data.size()));
-        return true;
-    }
-
-    RegistryKey openDeviceKey(DeviceSet set, const SetupDeviceInfo &device) override
-    {
-        FakeDevice &d = deviceOf(set, device);
-        if (d.keyFails)
-            return nullptr;
-        ++keysOpened;
-        return &d;
-    }
-
-    long enumValue(RegistryKey key, uint32_t index, char16_t *name, uint32_t *nameLength, uint32_t *type,
-                   unsigned char *data, uint32_t *dataSize) override
-    {
-        ++valueCalls;
-        if (*nameLength != WinDeviceSource::valueBufferSize || *dataSize != WinDeviceSource::valueBufferSize)
-            ++shortCapacities;
-        const FakeDevice *d = static_cast<FakeDevice *>(key);
-        if (index >= uint32_t(d->values.size()))
-            return errorNoMoreItems;
-        const FakeValue &v = d->values.at(int(index));
-        if (v.result != errorSuccess) {
-            *dataSize = uint32_t(v.data.size());
-            return v.result;
-        }
-        // The whole name lands in the buffer; only the reported length counts.
-        for (int i = 0; i < v.name.size(); ++i)
-            name[i] = char16_t(v.name.at(i).unicode());
-        name[v.name.size()] = 0;
-        *nameLength = uint32_t(v.reportedNameLength < 0 ? v.name.size() : v.reportedNameLength);
-        *type = v.type;
-        std::memcpy(data, v.data.constData(), size_t(v.data.size()));
-        *dataSize = uint32_t(v.data.size());
-        return errorSuccess;
-    }
-
-    void closeKey(RegistryKey) override { ++keysClosed; }
-    void destroyDeviceSet(DeviceSet) override { ++setsDestroyed; }
-
-    int dirtyDeviceInfo = 0; // enumeration given a record not cleared
-
-private:
-    FakeDevice &deviceOf(DeviceSet set, const SetupDeviceInfo &device)
-    {
-        return static_cast<FakeClass *>(set)->devices[int(device.devInst) - 1];
-    }
-    const FakeProperty *find(DeviceSet set, const SetupDeviceInfo &device, uint32_t property)
-    {
-        const FakeDevice &d = deviceOf(set, device);
-        const auto it = d.properties.constFind(property);
-        return it == d.properties.constEnd() ? nullptr : &*it;
-    }
-};
+using FakeValue = FakeSetupApi::Value;
+using FakeDevice = FakeSetupApi::Device;
 
 const uint32_t portsClass = 0x4D36E978;
 
@@ -449,7 +310,10 @@ void TestWinDeviceSource::discoveryOverSetupApi()
     QCOMPARE(Discovery::findDevicePorts(h.source), (QStringList {"COM7", "COM7"}));
     QCOMPARE(h.api->askedClasses.size(), 4);
     QCOMPARE(h.api->setsDestroyed, 3);
+    QCOMPARE(h.api->setsObtained, 3);
     QCOMPARE(h.api->keysClosed, h.api->keysOpened);
+    QCOMPARE(h.api->handleMisuses, 0);
+    QCOMPARE(h.api->dirtyReadBuffers, 0);
 }
 
 QTEST_GUILESS_MAIN(TestWinDeviceSource)

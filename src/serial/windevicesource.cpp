@@ -10,7 +10,7 @@ namespace {
 
 SetupClassGuid classGuid(int classIndex)
 {
-    const QUuid uuid(QLatin1String(Discovery::portClassGuids[classIndex]));
+    const QUuid uuid {QLatin1String(Discovery::portClassGuids[classIndex])};
     SetupClassGuid guid;
     guid.data1 = uuid.data1;
     guid.data2 = uuid.data2;
