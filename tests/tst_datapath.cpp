@@ -27,12 +27,6 @@
 
 namespace {
 
-QSettings store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
-                     QStringLiteral("Tarnwick's Terminal V3.07"));
-}
-
 const QString writeFailed = QStringLiteral("Can't write through the serial port.");
 
 // Reads what the terminal writes to the device as it arrives. It runs inside
@@ -149,7 +143,7 @@ class DataPathTest : public QObject
 
 private slots:
     void initTestCase() { initTestEnvironment(); }
-    void init() { store().clear(); }
+    void init() { settingsStore().clear(); }
 
     void receivedBytesReachBothViews();
     void hexContentGrowsOutOfSight();
@@ -281,7 +275,7 @@ void DataPathTest::functionKeys()
     QFETCH(bool, lf);
     QFETCH(QByteArray, bytes);
     {
-        QSettings settings = store();
+        QSettings settings = settingsStore();
         settings.setValue(QStringLiteral("F3"), command);
         settings.setValue(QStringLiteral("C3"), cr);
         settings.setValue(QStringLiteral("L3"), lf);
@@ -301,7 +295,7 @@ void DataPathTest::functionKeys()
 
 void DataPathTest::pasteIsPaced()
 {
-    store().setValue(QStringLiteral("delay"), QStringLiteral("20"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("20"));
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     // A thread starved by a busy machine can see two bytes as one arrival, so
@@ -318,8 +312,8 @@ void DataPathTest::pasteIsPaced()
 
 void DataPathTest::wideCharactersBecomeQuestionMarks()
 {
-    store().setValue(QStringLiteral("F1"), QStringLiteral("x\u20ac"));
-    store().setValue(QStringLiteral("delay"), QStringLiteral("0"));
+    settingsStore().setValue(QStringLiteral("F1"), QStringLiteral("x\u20ac"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("0"));
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     press(terminal.console(), Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20ac"));
@@ -345,7 +339,7 @@ void DataPathTest::keyWithoutTextSendsNothing()
 
 void DataPathTest::keyDuringPacedSendGoesBetweenItsBytes()
 {
-    store().setValue(QStringLiteral("delay"), QStringLiteral("10"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("10"));
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     LineRecorder line(terminal.device.masterFd());
@@ -363,8 +357,8 @@ void DataPathTest::keyDuringPacedSendGoesBetweenItsBytes()
 
 void DataPathTest::newDelayAppliesFromTheNextByte()
 {
-    store().setValue(QStringLiteral("delay"), QStringLiteral("10"));
-    store().setValue(QStringLiteral("ShowFunctionDlg"), true);
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("10"));
+    settingsStore().setValue(QStringLiteral("ShowFunctionDlg"), true);
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     auto *delayBox = terminal.window()->findChild<QSpinBox *>(QStringLiteral("spinBox_delay"));
@@ -391,7 +385,7 @@ void DataPathTest::newDelayAppliesFromTheNextByte()
 
 void DataPathTest::portVanishingStopsPacedSend()
 {
-    store().setValue(QStringLiteral("delay"), QStringLiteral("5"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("5"));
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     LineRecorder line(terminal.device.masterFd());

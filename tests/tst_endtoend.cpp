@@ -21,15 +21,8 @@
 #include <QtTest>
 
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
-
-QSettings store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
-                     QStringLiteral("Tarnwick's Terminal V3.07"));
-}
 
 const QString notFound = QStringLiteral("the Tarnwick Device was not found.");
 
@@ -37,14 +30,6 @@ void discardDebug(QtMsgType type, const QMessageLogContext &, const QString &mes
 {
     if (type != QtDebugMsg)
         fprintf(stderr, "%s\n", qPrintable(message));
-}
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 int openDescriptors()
@@ -86,7 +71,7 @@ private slots:
         initTestEnvironment();
         qInstallMessageHandler(discardDebug);
     }
-    void init() { store().clear(); }
+    void init() { settingsStore().clear(); }
 
     void plugTypeAndPaste();
     void floodArrivesWhole();
@@ -100,7 +85,7 @@ private slots:
 void EndToEndTest::plugTypeAndPaste()
 {
     {
-        QSettings settings = store();
+        QSettings settings = settingsStore();
         settings.setValue(QStringLiteral("F2"), QStringLiteral("AT"));
         settings.setValue(QStringLiteral("C2"), true);
         settings.setValue(QStringLiteral("delay"), QStringLiteral("5"));
@@ -160,7 +145,7 @@ void EndToEndTest::floodArrivesWhole()
 
 void EndToEndTest::unplugDuringPaste()
 {
-    store().setValue(QStringLiteral("delay"), QStringLiteral("2"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("2"));
     Bench bench;
     bench.tick();
     QVERIFY(bench.connected());
@@ -191,13 +176,13 @@ void EndToEndTest::unplugDuringFlood()
     QVERIFY(bench.connected());
     bench.device.sendFlood(4 * 1024 * 1024, QByteArray(79, '=') + "\r\n");
     QTRY_VERIFY(bench.hexView()->data().size() > 64 * 1024);
-    const double before = cpuSeconds();
+    const double before = processCpuSeconds();
     bench.device.unplug();
     QTRY_VERIFY(!bench.connected());
     QCOMPARE(bench.status(), notFound);
     QVERIFY(bench.hexView()->data().isEmpty() && bench.console()->toPlainText().isEmpty());
     QTest::qWait(500);
-    QVERIFY(cpuSeconds() - before < 0.5);
+    QVERIFY(processCpuSeconds() - before < 0.5);
 
     QVERIFY(bench.device.plug());
     bench.tick();

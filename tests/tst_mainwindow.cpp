@@ -27,12 +27,6 @@ QStringList entries(const QWidget *widget)
     return names;
 }
 
-QSettings store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
-                     QStringLiteral("Tarnwick's Terminal V3.07"));
-}
-
 } // namespace
 
 class MainWindowTest : public QObject
@@ -41,7 +35,7 @@ class MainWindowTest : public QObject
 
 private slots:
     void initTestCase() { initTestEnvironment(); }
-    void init() { store().clear(); }
+    void init() { settingsStore().clear(); }
 
     void actions_data();
     void actions();
@@ -193,7 +187,7 @@ void MainWindowTest::storedPosition_data()
 void MainWindowTest::storedPosition()
 {
     QFETCH(QPoint, stored);
-    store().setValue(QStringLiteral("pos"), stored);
+    settingsStore().setValue(QStringLiteral("pos"), stored);
     TarnTerm window;
     QTEST(window.pos(), "pos");
     QCOMPARE(window.size(), QSize(800, 600));
@@ -255,7 +249,7 @@ void MainWindowTest::closingShutsDownInOrder()
     QVERIFY(window->close());
     QVERIFY(log.lines().contains(QStringLiteral("closeEvent")));
     QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("store current settings..."));
-    QVERIFY(store().contains(QStringLiteral("pos")));
+    QVERIFY(settingsStore().contains(QStringLiteral("pos")));
     delete window;
     QCOMPARE(log.lines().last(), QStringLiteral("~TarnTerm"));
 }

@@ -10,20 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/resource.h>
 
 namespace {
 
 const QString found = QStringLiteral("the Tarnwick Device was found. [");
 const QString notFound = QStringLiteral("the Tarnwick Device was not found.");
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 } // namespace
 
@@ -161,13 +152,13 @@ void WatchTest::hangUpDropsThePortWithoutSpinning()
     terminal.tick();
     QVERIFY(terminal.window()->currentPort());
 
-    const double before = cpuSeconds();
+    const double before = processCpuSeconds();
     device.reset(); // unplugged: the open port sees a hang-up
     QTRY_VERIFY(!terminal.window()->currentPort());
     QCOMPARE(terminal.status(), notFound);
     QVERIFY(terminal.console()->isHidden());
     QTest::qWait(1000);
-    QVERIFY2(cpuSeconds() - before < 0.5, "the process kept busy after the hang-up");
+    QVERIFY2(processCpuSeconds() - before < 0.5, "the process kept busy after the hang-up");
 
     device = std::make_unique<PseudoTerminal>();
     QVERIFY(QFile::remove(name));
