@@ -22,6 +22,9 @@ HexView::HexView(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
     updateScrollBars();
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setInterval(15);
+    connect(&m_repaintTimer, &QTimer::timeout, viewport(), QOverload<>::of(&QWidget::update));
 }
 
 void HexView::setReadOnly(bool readOnly)
@@ -54,7 +57,10 @@ void HexView::appendData(const QByteArray &data)
     // appends moves the bytes only a logarithmic number of times.
     m_data.append(data);
     updateScrollBars();
-    viewport()->update();
+    // A repaint costs far more than a small append: a stream of them is
+    // painted at most once per interval.
+    if (!m_repaintTimer.isActive())
+        m_repaintTimer.start();
 }
 
 int HexView::rowCount() const

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QTimer>
 
 // Read-only hex dump: an address column, 16 bytes per row in hexadecimal and
 // a character column. Only the rows on screen are painted, and appendData
@@ -34,4 +35,5 @@ private:
     QByteArray m_data;
     // Only reported back: the view never edits, whatever the flag says.
     bool m_readOnly = true;
+    QTimer m_repaintTimer;
 };
