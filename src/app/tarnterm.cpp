@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -33,6 +34,14 @@ const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
 
 namespace {
 const char *const organisationName = "TarnwickTerm";
+
+// On by default like qDebug(); unlike qDebug(), switching it off
+// (QT_LOGGING_RULES="tarnterm.receive.debug=false") also skips formatting
+// every received batch.
+Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive")
+
+// The longest the console lags behind while bytes keep arriving.
+constexpr int showInterval = 15;
 } // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
@@ -76,6 +85,16 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
     connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
     connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);
+
+    showTimer = new QTimer(this);
+    showTimer->setSingleShot(true);
+    showTimer->setInterval(showInterval);
+    connect(showTimer, &QTimer::timeout, this, [this] {
+        if (unshownBatches.isEmpty())
+            return;
+        showReceived();
+        showTimer->start();
+    });
 
     setWindowTitle(versionString);
     loadSettings();
@@ -128,19 +147,34 @@ void TarnTerm::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// The hex view takes every batch at once. The console costs a layout and a
+// paint per insertion, far more than a small batch, so while bytes keep
+// coming it takes the batches held since the last time at most once per
+// showInterval; the first batch after a pause is shown at once.
 void TarnTerm::readComm()
 {
     QByteArray batch;
     if (serialPort)
         batch.swap(serialPort->receivedBytes);
-    qDebug() << "TarnTerm::readComm() : " << batch;
-    termView->displayData(batch);
+    qCDebug(receiveLog) << "TarnTerm::readComm() : " << batch;
     hexEdit->appendData(batch);
+    unshownBatches.append(batch);
+    if (!showTimer->isActive()) {
+        showReceived();
+        showTimer->start();
+    }
+}
+
+void TarnTerm::showReceived()
+{
+    termView->displayBatches(unshownBatches);
+    unshownBatches.clear();
     hexEdit->verticalScrollBar()->setValue(hexEdit->verticalScrollBar()->maximum());
 }
 
 void TarnTerm::clearScreen()
 {
+    unshownBatches.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
 }
@@ -165,6 +199,8 @@ void TarnTerm::saveCapture()
     const QString fileName = askCaptureFileName();
     if (fileName.isEmpty())
         return;
+    if (!unshownBatches.isEmpty())
+        showReceived();
 
     const QString text = fileName.contains(QLatin1String(".html")) ? termView->toHtml()
                                                                     : termView->toPlainText();

@@ -58,6 +58,7 @@ private slots:
     void clearScreen();
     void keyInput(int key, QString text);
     void readComm();
+    void showReceived();
     void checkConnection();
     void setHexamode(bool on);
     void setEnterWithCR(bool on);
@@ -85,6 +86,9 @@ private:
     int delay = 5;
     SerialPort *serialPort = nullptr;
     QTimer *checkTimer = nullptr;
+    // Batches in the hex view but not yet in the console; see readComm().
+    QList<QByteArray> unshownBatches;
+    QTimer *showTimer = nullptr;
     bool devicePresent = false;
     bool wasPresent = false;
     bool hexamode = false;
