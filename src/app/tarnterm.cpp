@@ -169,7 +169,7 @@ void TarnTerm::showReceived()
 {
     termView->displayBatches(unshownBatches);
     unshownBatches.clear();
-    hexEdit->verticalScrollBar()->setValue(hexEdit->verticalScrollBar()->maximum());
+    hexEdit->scrollToEnd();
 }
 
 void TarnTerm::clearScreen()

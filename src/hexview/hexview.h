@@ -20,6 +20,8 @@ public:
     QByteArray data() const;
     void setData(const QByteArray &data);
     void appendData(const QByteArray &data);
+    // Brings the scroll range up to date, then shows the last row.
+    void scrollToEnd();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -31,6 +33,7 @@ private:
     int rowCount() const;
     int margin() const;
     void updateScrollBars();
+    void showAppended();
 
     QByteArray m_data;
     // Only reported back: the view never edits, whatever the flag says.
