@@ -22,7 +22,6 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSaveFile>
-#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
