@@ -6,7 +6,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
-receive_sizes=${RECEIVE_SIZES:-"1 10 100"}
+receive_sizes=${RECEIVE_SIZES:-"1 10"}
 nobreaks_seconds=${NOBREAKS_SECONDS:-60}
 # Dots make one paragraph that only grows; its layout cost grows faster.
 dots_seconds=${NOBREAKS_DOTS_SECONDS:-5}
