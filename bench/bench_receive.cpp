@@ -7,17 +7,12 @@
 #include "benchsupport.h"
 #include "hexview.h"
 #include "serialport.h"
-#include "simulateddevice.h"
-#include "simulateddevicesource.h"
 #include "tarnterm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -36,49 +31,14 @@ QByteArray textOf(qint64 size)
     return text;
 }
 
-struct Session
-{
-    Session()
-    {
-        source.add(&device);
-        window = std::make_unique<TarnTerm>();
-        window->setDeviceSource(&source);
-        window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(true);
-        window->show();
-        QMetaObject::invokeMethod(window.get(), "checkConnection");
-        port = window->currentPort();
-    }
-    qint64 shown() const { return Bench::hexView(window.get())->data().size(); }
-
-    SimulatedDevice device;
-    SimulatedDeviceSource source;
-    std::unique_ptr<TarnTerm> window;
-    SerialPort *port = nullptr;
-};
-
-// Longest gap between the ticks of a 10 ms timer: how long input would wait.
-struct Responsiveness
-{
-    Responsiveness()
-    {
-        clock.start();
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            worst = std::max(worst, clock.restart());
-        });
-        timer.start(10);
-    }
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 worst = 0;
-};
+using Bench::Responsiveness;
+using Bench::Session;
 
 void drain(qint64 megabytes, bool smallReads)
 {
     const qint64 size = megabytes * 1024 * 1024;
     const QByteArray text = textOf(size);
     Session session;
-    if (!session.port)
-        qFatal("the simulated device did not connect");
 
     // Cost per byte of each batch, timed around the window's receive slot.
     QVector<double> costs;
@@ -109,8 +69,7 @@ void drain(qint64 megabytes, bool smallReads)
     } else {
         session.device.send(text);
     }
-    while (session.shown() < size)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    Bench::runUntil([&] { return session.shown() >= size; });
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double cpu = Bench::cpuSeconds() - cpuBefore;
 
@@ -133,36 +92,29 @@ void drain(qint64 megabytes, bool smallReads)
     }
 }
 
-// A device printing steadily at 1 MB/s in 64-byte packets for a while.
+// A device printing steadily at 1 MB/s in 64-byte packets for a while. The
+// device runs in a thread of its own; "terminal CPU" is the window's thread.
 void steady(int seconds)
 {
     const QByteArray text = textOf(1024 * 1024);
     Session session;
     Responsiveness input;
     const double cpuBefore = Bench::cpuSeconds();
+    const double terminalCpuBefore = Bench::threadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    qint64 sent = 0;
-    QTimer pacer;
-    pacer.setTimerType(Qt::PreciseTimer);
-    // 16 packets of 64 bytes every millisecond is 1 MiB/s.
-    QObject::connect(&pacer, &QTimer::timeout, [&] {
-        const qint64 due = wall.elapsed() * 1024 * 1024 / 1000;
-        while (sent + 64 <= due) {
-            session.device.send(text.mid(int(sent % text.size()), 64));
-            sent += 64;
-        }
-    });
-    pacer.start(1);
-    while (wall.elapsed() < seconds * 1000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    {
+        Bench::PacedSender sender(session, text, 1024 * 1024, seconds);
+        Bench::runUntil([&] { return wall.elapsed() >= seconds * 1000; });
+    }
+    const double elapsed = wall.elapsed() / 1000.0;
+    const double terminalCpu = Bench::threadCpuSeconds() - terminalCpuBefore;
     const double cpu = Bench::cpuSeconds() - cpuBefore;
-    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: CPU").arg(seconds),
-                  100.0 * cpu / (wall.elapsed() / 1000.0), QStringLiteral("% of a core"));
-    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: worst input wait").arg(seconds), input.worst,
-                  QStringLiteral("ms"));
-    Bench::report(QStringLiteral("steady 1 MB/s for %1 s: shown").arg(seconds),
-                  session.shown() / 1048576.0, QStringLiteral("MB"));
+    const QString name = QStringLiteral("steady 1 MB/s for %1 s: ").arg(seconds);
+    Bench::report(name + QStringLiteral("terminal CPU"), 100.0 * terminalCpu / elapsed, QStringLiteral("% of a core"));
+    Bench::report(name + QStringLiteral("CPU with the device"), 100.0 * cpu / elapsed, QStringLiteral("% of a core"));
+    Bench::report(name + QStringLiteral("worst input wait"), input.worst, QStringLiteral("ms"));
+    Bench::report(name + QStringLiteral("shown"), session.shown() / 1048576.0, QStringLiteral("MB"));
 }
 
 } // namespace

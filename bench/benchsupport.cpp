@@ -4,10 +4,14 @@
 #include "tarnterm.h"
 #include "zividview.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -45,6 +49,14 @@ double cpuSeconds()
          + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+double threadCpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double residentMegabytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -71,6 +83,83 @@ ZIvidView *console(TarnTerm *window)
 HexView *hexView(TarnTerm *window)
 {
     return window->findChild<HexView *>();
+}
+
+void runUntil(const std::function<bool()> &done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+}
+
+Session::Session(bool hexMode)
+{
+    source.add(&device);
+    window = std::make_unique<TarnTerm>();
+    window->setDeviceSource(&source);
+    window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(hexMode);
+    window->show();
+    QMetaObject::invokeMethod(window.get(), "checkConnection");
+    port = window->currentPort();
+    if (!port)
+        qFatal("the simulated device did not connect");
+}
+
+Session::~Session() = default;
+
+qint64 Session::shown() const
+{
+    return hexView(window.get())->data().size();
+}
+
+PacedSender::PacedSender(Session &session, const QByteArray &stream, qint64 bytesPerSecond, int seconds)
+    : m_session(session)
+    , m_thread(new QThread)
+    , m_timer(new QTimer)
+{
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval(1);
+    m_timer->moveToThread(m_thread);
+    session.device.moveToThread(m_thread);
+    auto wall = std::make_shared<QElapsedTimer>();
+    QObject::connect(m_thread, &QThread::started, m_timer, [this, wall] {
+        wall->start();
+        m_timer->start();
+    });
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, wall, stream, bytesPerSecond, seconds] {
+        const qint64 due = std::min(wall->elapsed(), qint64(seconds) * 1000) * bytesPerSecond / 1000;
+        qint64 sent = m_sent.loadRelaxed();
+        while (sent + 64 <= due) {
+            m_session.device.send(stream.mid(int(sent % stream.size()), 64));
+            sent += 64;
+        }
+        m_sent.storeRelaxed(sent);
+    });
+    m_thread->start();
+}
+
+PacedSender::~PacedSender()
+{
+    QThread *home = QThread::currentThread();
+    QMetaObject::invokeMethod(m_timer, [this, home] {
+        m_timer->stop();
+        m_session.device.moveToThread(home);
+    }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_timer;
+    delete m_thread;
+}
+
+qint64 PacedSender::sent() const
+{
+    return m_sent.loadRelaxed();
+}
+
+Responsiveness::Responsiveness()
+{
+    clock.start();
+    QObject::connect(&timer, &QTimer::timeout, [this] { worst = std::max(worst, clock.restart()); });
+    timer.start(10);
 }
 
 } // namespace Bench

@@ -26,6 +26,7 @@ private slots:
     void displayData_data();
     void displayData();
     void randomBatchesMatchTheModel();
+    void batchesShownTogetherMatchTheModel();
     void crAndLfSplitAcrossBatchesMakeOneBreak();
     void lfAfterClearedCrStartsANewLine();
     void nulOnlyBatchStillScrollsToBottom();
@@ -117,6 +118,34 @@ void ConsoleTest::randomBatchesMatchTheModel()
                 view.clear();
                 model.clear();
             }
+        }
+        QCOMPARE(view.document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+                 model.text());
+    }
+}
+
+// The receive path hands the console several batches at once under load; the
+// text must be what one displayData() per batch would have made.
+void ConsoleTest::batchesShownTogetherMatchTheModel()
+{
+    const QByteArray alphabet("\0\b\r\nab\xe9", 7);
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 300; ++round) {
+        ZIvidView view;
+        ConsoleModel model;
+        for (int group = 0; group < 5; ++group) {
+            QList<QByteArray> batches;
+            const int count = random.bounded(5);
+            for (int b = 0; b < count; ++b) {
+                QByteArray batch;
+                const int size = random.bounded(5);
+                for (int i = 0; i < size; ++i)
+                    batch += alphabet.at(random.bounded(alphabet.size()));
+                batches.append(batch);
+                model.addBatch(batch);
+            }
+            view.displayBatches(batches);
+            QCOMPARE(view.textCursor().position(), view.document()->characterCount() - 1);
         }
         QCOMPARE(view.document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
                  model.text());

@@ -112,12 +112,12 @@ void TestHexView::appendingDoesNotMoveWhatIsHeld()
     QCOMPARE(view.data().right(2), QByteArray("\xfe\xff"));
 }
 
-// At the scroll bar's maximum the last row is wholly on screen, and the view
+// After scrollToEnd() the last row is wholly on screen, and the view
 // is scrolled no further than that needs.
 static bool lastRowShownAtMaximum(HexView &view, int rows)
 {
-    QScrollBar *bar = view.verticalScrollBar();
-    bar->setValue(bar->maximum());
+    view.scrollToEnd();
+    const QScrollBar *bar = view.verticalScrollBar();
     const int shownHeight = (rows - bar->value()) * view.fontMetrics().height();
     return shownHeight <= view.viewport()->height()
         && (bar->value() == 0 || shownHeight + view.fontMetrics().height() > view.viewport()->height());

@@ -19,10 +19,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSaveFile>
-#include <QScrollBar>
 #include <QSettings>
 #include <QShortcutEvent>
 #include <QSpinBox>
@@ -32,6 +32,17 @@
 #include <QVBoxLayout>
 
 const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
+
+namespace {
+
+// On by default like qDebug(); unlike qDebug(), switching it off
+// (QT_LOGGING_RULES="tarnterm.receive.debug=false") also skips formatting
+// every received batch.
+Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive")
+
+// The longest the console lags behind while bytes keep arriving.
+constexpr int showInterval = 15;
+} // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
@@ -79,6 +90,16 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     // action would never fire; it goes to Hexa View whoever gets it.
     ui->menubar->installEventFilter(this);
     ui->actionHexa_Mode->installEventFilter(this);
+
+    showTimer = new QTimer(this);
+    showTimer->setSingleShot(true);
+    showTimer->setInterval(showInterval);
+    connect(showTimer, &QTimer::timeout, this, [this] {
+        if (unshownBatches.isEmpty())
+            return;
+        showReceived();
+        showTimer->start();
+    });
 
     setWindowTitle(versionString);
     loadSettings();
@@ -141,19 +162,34 @@ bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// The hex view takes every batch at once. The console costs a layout and a
+// paint per insertion, far more than a small batch, so while bytes keep
+// coming it takes the batches held since the last time at most once per
+// showInterval; the first batch after a pause is shown at once.
 void TarnTerm::readComm()
 {
     QByteArray batch;
     if (serialPort)
         batch.swap(serialPort->receivedBytes);
-    qDebug() << "TarnTerm::readComm() : " << batch;
-    termView->displayData(batch);
+    qCDebug(receiveLog) << "TarnTerm::readComm() : " << batch;
     hexEdit->appendData(batch);
-    hexEdit->verticalScrollBar()->setValue(hexEdit->verticalScrollBar()->maximum());
+    unshownBatches.append(batch);
+    if (!showTimer->isActive()) {
+        showReceived();
+        showTimer->start();
+    }
+}
+
+void TarnTerm::showReceived()
+{
+    termView->displayBatches(unshownBatches);
+    unshownBatches.clear();
+    hexEdit->scrollToEnd();
 }
 
 void TarnTerm::clearScreen()
 {
+    unshownBatches.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
 }
@@ -178,6 +214,8 @@ void TarnTerm::saveCapture()
     const QString fileName = askCaptureFileName();
     if (fileName.isEmpty())
         return;
+    if (!unshownBatches.isEmpty())
+        showReceived();
 
     const QString text = fileName.contains(QLatin1String(".html")) ? termView->toHtml()
                                                                     : termView->toPlainText();

@@ -67,6 +67,7 @@ private:
     friend class FunctionDlg;
 
     void showStatus(const QString &text);
+    void showReceived();
     void waitMSec(int msec);
     void sendPaced(const QString &text, bool functionKeyMode);
     void loadSettings();
@@ -86,6 +87,9 @@ private:
     int delay = 5;
     SerialPort *serialPort = nullptr;
     QTimer *checkTimer = nullptr;
+    // Batches in the hex view but not yet in the console; see readComm().
+    QList<QByteArray> unshownBatches;
+    QTimer *showTimer = nullptr;
     bool devicePresent = false;
     bool wasPresent = false;
     bool hexamode = false;

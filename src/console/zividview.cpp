@@ -58,25 +58,73 @@ void ZIvidView::dropEvent(QDropEvent *) {}
 
 void ZIvidView::displayData(const QByteArray &data)
 {
-    pinToEnd();
-    // The CR is still the last thing shown only if the document was not
-    // cleared or edited since.
-    const bool afterCr = m_endsWithCr && document()->characterCount() == m_characterCountAfterCr;
-    const ReceivedText received = ReceivedText::fromBatch(data, afterCr);
+    displayBatches({data});
+}
 
+namespace {
+
+// The text QTextCursor::insertText would make of bytes: CR LF, a lone CR and
+// a lone LF each become the one character that ends a paragraph. Text held
+// in this form can be shortened by one character exactly as
+// deletePreviousChar() shortens the document.
+QString documentText(const QByteArray &bytes)
+{
+    QString text = QString::fromLatin1(bytes);
+    QChar *out = text.data();
+    const QChar *in = text.constData();
+    const QChar *end = in + text.size();
+    while (in < end) {
+        const QChar c = *in++;
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && in < end && *in == QLatin1Char('\n'))
+                ++in;
+            *out++ = QChar::ParagraphSeparator;
+        } else {
+            *out++ = c;
+        }
+    }
+    text.truncate(int(out - text.constData()));
+    return text;
+}
+
+} // namespace
+
+// Each insertion lays out the last paragraph again, so the batches are first
+// put together in `pending`, which stands for text already at the end of the
+// document: a backspace takes back from it before it erases on the screen.
+void ZIvidView::displayBatches(const QList<QByteArray> &batches)
+{
+    pinToEnd();
     QTextCursor cursor = textCursor();
-    for (int i = 0; i < received.screenErasures && cursor.position() > 0; ++i) {
-        cursor.deletePreviousChar();
-        setTextCursor(cursor);
-        ensureCursorVisible();
+    QString pending;
+    const auto characterCount = [&] { return document()->characterCount() + pending.size(); };
+    for (const QByteArray &batch : batches) {
+        // The CR is still the last thing shown only if the document was not
+        // cleared or edited since.
+        const bool afterCr = m_endsWithCr && characterCount() == m_characterCountAfterCr;
+        const ReceivedText received = ReceivedText::fromBatch(batch, afterCr);
+        for (int i = 0; i < received.screenErasures; ++i) {
+            if (!pending.isEmpty()) {
+                pending.chop(1);
+            } else if (cursor.position() > 0) {
+                cursor.deletePreviousChar();
+                setTextCursor(cursor);
+                ensureCursorVisible();
+            } else {
+                break;
+            }
+        }
+        m_endsWithCr = afterCr && received.screenErasures == 0;
+        if (!received.bytes.isEmpty()) {
+            pending += documentText(received.bytes);
+            m_endsWithCr = received.bytes.endsWith('\r');
+        }
+        m_characterCountAfterCr = characterCount();
     }
-    m_endsWithCr = afterCr && received.screenErasures == 0;
-    if (!received.bytes.isEmpty()) {
-        cursor.insertText(QString::fromLatin1(received.bytes));
+    if (!pending.isEmpty()) {
+        cursor.insertText(pending);
         setTextCursor(cursor);
-        m_endsWithCr = received.bytes.endsWith('\r');
     }
-    m_characterCountAfterCr = document()->characterCount();
     ensureCursorVisible();
 }
 

@@ -14,6 +14,9 @@ public:
     explicit ZIvidView(QWidget *parent = nullptr);
 
     void displayData(const QByteArray &data);
+    // Shows several batches, oldest first, exactly as one displayData() call
+    // per batch would, but with a single insertion into the document.
+    void displayBatches(const QList<QByteArray> &batches);
 
     const QFont &termFont() const { return m_termFont; }
     const QColor &fontColor() const { return m_fontColor; }

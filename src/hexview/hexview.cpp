@@ -24,6 +24,9 @@ HexView::HexView(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
     updateScrollBars();
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setInterval(15);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &HexView::showAppended);
 }
 
 void HexView::setReadOnly(bool readOnly)
@@ -55,6 +58,21 @@ void HexView::appendData(const QByteArray &data)
     // QByteArray grows its capacity geometrically, so a long run of small
     // appends moves the bytes only a logarithmic number of times.
     m_data.append(data);
+    // Setting the scroll bars repaints them, and a repaint costs far more
+    // than a small append: a stream of appends is shown at most once per
+    // interval.
+    if (!m_repaintTimer.isActive())
+        m_repaintTimer.start();
+}
+
+void HexView::scrollToEnd()
+{
+    updateScrollBars();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void HexView::showAppended()
+{
     updateScrollBars();
     viewport()->update();
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QTimer>
 
 // Read-only hex dump: an address column, 16 bytes per row in hexadecimal and
 // a character column. Only the rows on screen are painted, and appendData
@@ -19,6 +20,8 @@ public:
     QByteArray data() const;
     void setData(const QByteArray &data);
     void appendData(const QByteArray &data);
+    // Brings the scroll range up to date, then shows the last row.
+    void scrollToEnd();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,8 +33,10 @@ private:
     int rowCount() const;
     int margin() const;
     void updateScrollBars();
+    void showAppended();
 
     QByteArray m_data;
     // Only reported back: the view never edits, whatever the flag says.
     bool m_readOnly = true;
+    QTimer m_repaintTimer;
 };

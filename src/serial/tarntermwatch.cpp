@@ -68,6 +68,7 @@ bool TarnTerm::connectDevice(const QStringList &ports)
     termView->setEnabled(true);
     hexEdit->setEnabled(true);
     termView->setFocus(Qt::OtherFocusReason);
+    unshownBatches.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
     termView->show();
@@ -83,6 +84,7 @@ void TarnTerm::disconnectDevice()
         delete serialPort;
         serialPort = nullptr;
     }
+    unshownBatches.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
     termView->setDisabled(true);

@@ -1,0 +1,41 @@
+#!/bin/sh
+# Builds the benchmark programs (Release, into build-bench/) and runs them
+# all, then prints one Markdown table and the machine they ran on.
+#
+# Longer runs: RECEIVE_SIZES="1 10 100 200" NOBREAKS_SECONDS=120 NOBREAKS_DOTS_SECONDS=20 bench/run_all.sh
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-bench"
+receive_sizes=${RECEIVE_SIZES:-"1 10"}
+nobreaks_seconds=${NOBREAKS_SECONDS:-60}
+# Dots make one paragraph that only grows; its layout cost grows faster.
+dots_seconds=${NOBREAKS_DOTS_SECONDS:-5}
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_receive bench_nobreaks bench_bigscreen \
+    bench_pacedsend bench_discovery >/dev/null
+
+export QT_QPA_PLATFORM=offscreen
+results=$(mktemp)
+trap 'rm -f "$results"' EXIT
+run() {
+    name=$1
+    shift
+    echo "running $name $*" >&2
+    "$build/bench/$name" "$@" 2>/dev/null >>"$results"
+}
+# shellcheck disable=SC2086 # the sizes are separate arguments
+run bench_receive $receive_sizes
+run bench_nobreaks "$nobreaks_seconds" binary
+run bench_nobreaks "$dots_seconds" dots
+run bench_bigscreen
+run bench_pacedsend
+run bench_discovery
+
+qt=$(qmake -query QT_VERSION 2>/dev/null || pkg-config --modversion Qt5Core 2>/dev/null || echo unknown)
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+echo "Machine: $cpu, $(nproc) cores, Qt $qt, offscreen platform"
+echo
+echo "| benchmark | value | unit |"
+echo "| --- | ---: | --- |"
+awk -F '\t' '{ printf "| %s | %s | %s |\n", $1, $2, $3 }' "$results"
