@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -85,10 +87,20 @@ HexView *hexView(TarnTerm *window)
     return window->findChild<HexView *>();
 }
 
+// An event loop that sleeps while nothing happens, as the application's own
+// does; processEvents() with a time limit would poll without sleeping and
+// charge the spin to the terminal.
 void runUntil(const std::function<bool()> &done)
 {
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(5);
+    if (!done())
+        loop.exec();
 }
 
 Session::Session(bool hexMode)

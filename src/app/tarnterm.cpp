@@ -41,7 +41,7 @@ namespace {
 Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive")
 
 // The longest the console lags behind while bytes keep arriving.
-constexpr int showInterval = 15;
+constexpr int showInterval = 40;
 } // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)

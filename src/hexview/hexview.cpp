@@ -25,7 +25,7 @@ HexView::HexView(QWidget *parent)
     verticalScrollBar()->setSingleStep(1);
     updateScrollBars();
     m_repaintTimer.setSingleShot(true);
-    m_repaintTimer.setInterval(15);
+    m_repaintTimer.setInterval(40);
     connect(&m_repaintTimer, &QTimer::timeout, this, &HexView::showAppended);
 }
 
