@@ -33,6 +33,7 @@ private slots:
     void failedOpenIsRetriedEveryTick();
     void timerDrivesTheWatch();
     void hangUpDropsThePortWithoutSpinning();
+    void destroyedWindowLeavesNoPortOpen();
 };
 
 void WatchTest::nothingListedSaysNothing()
@@ -166,6 +167,20 @@ void WatchTest::hangUpDropsThePortWithoutSpinning()
     terminal.tick();
     QVERIFY(terminal.window()->currentPort());
     QCOMPARE(terminal.status(), found + name + QStringLiteral("]"));
+}
+
+void WatchTest::destroyedWindowLeavesNoPortOpen()
+{
+    FakeDeviceSource source;
+    PseudoTerminal device;
+    source.plug(device.slavePath());
+    auto *window = new TarnTerm;
+    window->setDeviceSource(&source);
+    QMetaObject::invokeMethod(window, "checkConnection");
+    QPointer<SerialPort> port = window->currentPort();
+    QVERIFY(port);
+    delete window; // not closed first
+    QVERIFY(port.isNull());
 }
 
 QTEST_MAIN(WatchTest)

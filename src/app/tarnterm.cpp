@@ -42,6 +42,8 @@ Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive")
 
 // The longest the console lags behind while bytes keep arriving.
 constexpr int showInterval = 40;
+// The most text one insertion takes; more waits for the next pass.
+constexpr int showSliceBytes = 32 * 1024;
 } // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
@@ -93,12 +95,12 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     showTimer = new QTimer(this);
     showTimer->setSingleShot(true);
-    showTimer->setInterval(showInterval);
     connect(showTimer, &QTimer::timeout, this, [this] {
         if (unshownBatches.isEmpty())
             return;
         showReceived();
-        showTimer->start();
+        // Whatever a slice left over follows as soon as pending input is handled.
+        showTimer->start(unshownBatches.isEmpty() ? showInterval : 0);
     });
 
     setWindowTitle(versionString);
@@ -113,6 +115,9 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 TarnTerm::~TarnTerm()
 {
     qDebug() << "~TarnTerm";
+    // Closing the window drops the port; a window destroyed without being
+    // closed must not leave it open behind it.
+    delete serialPort;
     delete ui;
 }
 
@@ -176,14 +181,21 @@ void TarnTerm::readComm()
     unshownBatches.append(batch);
     if (!showTimer->isActive()) {
         showReceived();
-        showTimer->start();
+        showTimer->start(unshownBatches.isEmpty() ? showInterval : 0);
     }
 }
 
+// A flood can bring more text in one interval than the console lays out in
+// good time, so it goes in slices with the event loop run in between.
 void TarnTerm::showReceived()
 {
-    termView->displayBatches(unshownBatches);
-    unshownBatches.clear();
+    QList<QByteArray> slice;
+    int size = 0;
+    while (!unshownBatches.isEmpty() && size < showSliceBytes) {
+        size += unshownBatches.first().size();
+        slice.append(unshownBatches.takeFirst());
+    }
+    termView->displayBatches(slice);
     hexEdit->scrollToEnd();
 }
 
@@ -214,7 +226,7 @@ void TarnTerm::saveCapture()
     const QString fileName = askCaptureFileName();
     if (fileName.isEmpty())
         return;
-    if (!unshownBatches.isEmpty())
+    while (!unshownBatches.isEmpty())
         showReceived();
 
     const QString text = fileName.contains(QLatin1String(".html")) ? termView->toHtml()
