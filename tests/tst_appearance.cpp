@@ -103,7 +103,7 @@ void TestAppearance::styleSheetText_data()
                                    << QStringLiteral("QTextEdit { font:50 10pt \"Courier New\";"
                                                      "color:rgb(1,2,3);"
                                                      "background-color:rgb(250,128,0); }");
-    QTest::newRow("colours of another spec")
+    QTest::newRow("colours given as HSV and CMYK")
         << courier() << QColor::fromHsv(0, 255, 255) << QColor::fromCmyk(0, 0, 0, 255)
         << QStringLiteral("QTextEdit { font:50 10pt \"Courier New\";color:rgb(255,0,0);"
                           "background-color:rgb(0,0,0); }");
