@@ -34,7 +34,13 @@ QByteArray textOf(qint64 size)
 using Bench::Responsiveness;
 using Bench::Session;
 
-void drain(qint64 megabytes, bool smallReads)
+enum class Delivery {
+    LargeWrites,   // the device writes as much as the line takes
+    SmallWrites,   // the device writes 64-byte pieces as fast as the line takes them
+    LockstepReads, // each 64-byte piece only after the window took the last
+};
+
+void drain(qint64 megabytes, Delivery delivery)
 {
     const qint64 size = megabytes * 1024 * 1024;
     const QByteArray text = textOf(size);
@@ -52,7 +58,7 @@ void drain(qint64 megabytes, bool smallReads)
         if (bytes > 0)
             costs.append(double(batchClock.nsecsElapsed()) / bytes);
         // A full-speed USB device hands over 64 bytes at a time.
-        if (smallReads && offered < size) {
+        if (delivery == Delivery::LockstepReads && offered < size) {
             session.device.send(text.mid(int(offered), 64));
             offered += 64;
         }
@@ -63,18 +69,20 @@ void drain(qint64 megabytes, bool smallReads)
     const double cpuBefore = Bench::cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    if (smallReads) {
+    if (delivery == Delivery::LockstepReads) {
         session.device.send(text.left(64));
         offered = 64;
     } else {
+        session.device.setWriteSize(delivery == Delivery::SmallWrites ? 64 : 0);
         session.device.send(text);
     }
     Bench::runUntil([&] { return session.shown() >= size; });
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double cpu = Bench::cpuSeconds() - cpuBefore;
 
-    const QString name = QStringLiteral("receive %1 MB, %2 reads")
-                             .arg(megabytes).arg(smallReads ? QStringLiteral("64-byte") : QStringLiteral("large"));
+    const char *const deliveries[] = {"large writes", "64-byte writes", "64-byte reads in lockstep"};
+    const QString name = QStringLiteral("receive %1 MB, %2")
+                             .arg(megabytes).arg(QLatin1String(deliveries[int(delivery)]));
     Bench::report(name + QStringLiteral(": throughput"), megabytes / seconds, QStringLiteral("MB/s"));
     Bench::report(name + QStringLiteral(": CPU per wall"), 100.0 * cpu / seconds, QStringLiteral("%"));
     Bench::report(name + QStringLiteral(": worst input wait"), input.worst, QStringLiteral("ms"));
@@ -131,8 +139,9 @@ int main(int argc, char *argv[])
     for (qint64 megabytes : qAsConst(sizes)) {
         if (megabytes <= 0)
             continue; // "0": the steady run alone
-        drain(megabytes, false);
-        drain(megabytes, true);
+        drain(megabytes, Delivery::LargeWrites);
+        drain(megabytes, Delivery::SmallWrites);
+        drain(megabytes, Delivery::LockstepReads);
     }
     steady(10);
     return 0;

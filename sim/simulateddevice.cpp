@@ -94,7 +94,8 @@ void SimulatedDevice::sendFlood(qint64 count, const QByteArray &pattern)
 void SimulatedDevice::writeToLine()
 {
     while (isPlugged() && pendingBytes() > 0) {
-        const ssize_t n = ::write(m_master, m_outgoing.constData() + m_sent, size_t(pendingBytes()));
+        const qint64 piece = m_writeSize > 0 ? qMin<qint64>(pendingBytes(), m_writeSize) : pendingBytes();
+        const ssize_t n = ::write(m_master, m_outgoing.constData() + m_sent, size_t(piece));
         if (n > 0) {
             m_sent += n;
         } else if (n < 0 && errno == EINTR) {

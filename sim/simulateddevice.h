@@ -25,6 +25,9 @@ public:
     void setEcho(bool on) { m_echo = on; }
     // Answers each received line "AT" with "OK" CR LF.
     void setAnswerAt(bool on) { m_answerAt = on; }
+    // Hands bytes to the line in write() calls of at most this many bytes,
+    // as a full-speed USB device delivers 64-byte packets (0: no limit).
+    void setWriteSize(int bytes) { m_writeSize = bytes; }
 
     // Queues bytes for the line; they leave as fast as the line takes them.
     void send(const QByteArray &bytes);
@@ -59,4 +62,5 @@ private:
     QByteArray m_line;
     bool m_echo = false;
     bool m_answerAt = false;
+    int m_writeSize = 0;
 };
