@@ -48,22 +48,12 @@ QString takeText(FuzzInput &input)
     return text;
 }
 
-QByteArray utf16(const QString &text)
-{
-    QByteArray bytes;
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xff));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
 // Registry data: UTF-16 text, maybe with a stray odd byte, maybe repeated
 // past the 16,384-byte buffer of the value walk; or raw input bytes.
 QByteArray takeData(FuzzInput &input)
 {
     const quint8 shape = input.takeByte();
-    QByteArray data = (shape & 1) ? input.takeBytes(input.takeByte() & 0x1f) : utf16(takeText(input));
+    QByteArray data = (shape & 1) ? input.takeBytes(input.takeByte() & 0x1f) : utf16LittleEndian(takeText(input));
     if (shape & 2)
         data.append(char(input.takeByte()));
     if ((shape & 4) && !data.isEmpty()) {

@@ -14,20 +14,9 @@ QString withNuls(const char *text)
     return s;
 }
 
-// UTF-16 little-endian, as the registry stores strings.
-QByteArray utf16(const QString &text)
+QByteArray utf16LittleEndian(const char *text)
 {
-    QByteArray bytes;
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xff));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
-QByteArray utf16(const char *text)
-{
-    return utf16(withNuls(text));
+    return utf16LittleEndian(withNuls(text));
 }
 
 using FakeValue = FakeSetupApi::Value;
@@ -62,10 +51,10 @@ FakeDevice tarnwick(const QString &com)
 {
     FakeDevice device;
     device.properties[DeviceSetupApi::propertyHardwareId] = {
-        DeviceSetupApi::regMultiSz, utf16(withNuls("USB\\VID_04D8&PID_000A&REV_0100|USB\\VID_04D8&PID_000A||")), false};
+        DeviceSetupApi::regMultiSz, utf16LittleEndian(withNuls("USB\\VID_04D8&PID_000A&REV_0100|USB\\VID_04D8&PID_000A||")), false};
     device.properties[DeviceSetupApi::propertyFriendlyName] = {
-        DeviceSetupApi::regSz, utf16(QStringLiteral("USB Serial Device (%1)").arg(com) + QChar(0)), false};
-    device.values = {{QStringLiteral("PortName"), DeviceSetupApi::regSz, utf16(com + QChar(0))}};
+        DeviceSetupApi::regSz, utf16LittleEndian(QStringLiteral("USB Serial Device (%1)").arg(com) + QChar(0)), false};
+    device.values = {{QStringLiteral("PortName"), DeviceSetupApi::regSz, utf16LittleEndian(com + QChar(0))}};
     return device;
 }
 
@@ -100,21 +89,21 @@ void TestWinDeviceSource::propertyConversion_data()
 
     const uint sz = DeviceSetupApi::regSz;
     const uint multiSz = DeviceSetupApi::regMultiSz;
-    QTest::newRow("string up to NUL") << sz << utf16("COM7|junk") << QVariant(QStringLiteral("COM7"));
-    QTest::newRow("string without NUL") << sz << utf16("COM7") << QVariant(QStringLiteral("COM7"));
+    QTest::newRow("string up to NUL") << sz << utf16LittleEndian("COM7|junk") << QVariant(QStringLiteral("COM7"));
+    QTest::newRow("string without NUL") << sz << utf16LittleEndian("COM7") << QVariant(QStringLiteral("COM7"));
     QTest::newRow("string, size 0") << sz << QByteArray() << QVariant(QString(""));
-    QTest::newRow("string, odd byte dropped") << sz << utf16("AB") + 'C' << QVariant(QStringLiteral("AB"));
-    QTest::newRow("non-ASCII string") << sz << utf16(QStringLiteral("Gerät") + QChar(0)) << QVariant(QStringLiteral("Gerät"));
+    QTest::newRow("string, odd byte dropped") << sz << utf16LittleEndian("AB") + 'C' << QVariant(QStringLiteral("AB"));
+    QTest::newRow("non-ASCII string") << sz << utf16LittleEndian(QStringLiteral("Gerät") + QChar(0)) << QVariant(QStringLiteral("Gerät"));
     QTest::newRow("expand string not expanded")
-        << uint(DeviceSetupApi::regExpandSz) << utf16("%SystemRoot%\\x|") << QVariant(QStringLiteral("%SystemRoot%\\x"));
+        << uint(DeviceSetupApi::regExpandSz) << utf16LittleEndian("%SystemRoot%\\x|") << QVariant(QStringLiteral("%SystemRoot%\\x"));
     QTest::newRow("multi-string")
-        << multiSz << utf16("USB\\VID_04D8&PID_000A&REV_0100|USB\\VID_04D8&PID_000A||")
+        << multiSz << utf16LittleEndian("USB\\VID_04D8&PID_000A&REV_0100|USB\\VID_04D8&PID_000A||")
         << QVariant(QStringList {"USB\\VID_04D8&PID_000A&REV_0100", "USB\\VID_04D8&PID_000A"});
-    QTest::newRow("multi-string without final NUL") << multiSz << utf16("a|b") << QVariant(QStringList {"a", "b"});
-    QTest::newRow("multi-string ends at empty string") << multiSz << utf16("a||b||") << QVariant(QStringList {"a"});
-    QTest::newRow("multi-string, first empty") << multiSz << utf16("|a||") << QVariant(QStringList {});
+    QTest::newRow("multi-string without final NUL") << multiSz << utf16LittleEndian("a|b") << QVariant(QStringList {"a", "b"});
+    QTest::newRow("multi-string ends at empty string") << multiSz << utf16LittleEndian("a||b||") << QVariant(QStringList {"a"});
+    QTest::newRow("multi-string, first empty") << multiSz << utf16LittleEndian("|a||") << QVariant(QStringList {});
     QTest::newRow("multi-string, size 0") << multiSz << QByteArray() << QVariant(QStringList {});
-    QTest::newRow("none keeps NULs") << uint(DeviceSetupApi::regNone) << utf16("a|b|") << QVariant(withNuls("a|b|"));
+    QTest::newRow("none keeps NULs") << uint(DeviceSetupApi::regNone) << utf16LittleEndian("a|b|") << QVariant(withNuls("a|b|"));
     QTest::newRow("binary, odd size") << uint(DeviceSetupApi::regBinary) << QByteArray("A\0\0\0B", 5)
                                       << QVariant(withNuls("A|"));
     QTest::newRow("binary, size 0") << uint(DeviceSetupApi::regBinary) << QByteArray() << QVariant(QString(""));
@@ -124,7 +113,7 @@ void TestWinDeviceSource::propertyConversion_data()
         << uint(DeviceSetupApi::regDwordBigEndian) << QByteArray("\x01\x02\x03\x04", 4) << QVariant(uint(0x04030201));
     QTest::newRow("dword from first four bytes") << uint(DeviceSetupApi::regDword)
                                                  << QByteArray("\x05\0\0\0\x09\x09\x09\x09", 8) << QVariant(uint(5));
-    QTest::newRow("link type") << 6u << utf16("x|") << QVariant();
+    QTest::newRow("link type") << 6u << utf16LittleEndian("x|") << QVariant();
     QTest::newRow("qword type") << 11u << QByteArray(8, '\x01') << QVariant();
 }
 
@@ -162,7 +151,7 @@ void TestWinDeviceSource::propertyFailures()
     Harness h;
     FakeDevice device;
     if (present)
-        device.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regSz, utf16("USB\\VID_04D8|"), readFails};
+        device.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regSz, utf16LittleEndian("USB\\VID_04D8|"), readFails};
     SetupDeviceInfo info;
     const auto set = h.single(device, &info);
     QVERIFY(!h.source.queryDeviceProperty(set, info, DeviceSetupApi::propertyHardwareId).isValid());
@@ -176,26 +165,26 @@ void TestWinDeviceSource::portNameWalk_data()
     QTest::addColumn<int>("calls");
 
     const uint32_t sz = DeviceSetupApi::regSz;
-    const FakeValue other {"UpperFilters", DeviceSetupApi::regMultiSz, utf16("serenum||")};
-    QTest::newRow("only PortName") << Values {{"PortName", sz, utf16("COM7|")}} << "COM7" << 1;
+    const FakeValue other {"UpperFilters", DeviceSetupApi::regMultiSz, utf16LittleEndian("serenum||")};
+    QTest::newRow("only PortName") << Values {{"PortName", sz, utf16LittleEndian("COM7|")}} << "COM7" << 1;
     QTest::newRow("after other values")
-        << Values {other, {"PollingPeriod", DeviceSetupApi::regDword, QByteArray(4, 0)}, {"PortName", sz, utf16("COM7|")}}
+        << Values {other, {"PollingPeriod", DeviceSetupApi::regDword, QByteArray(4, 0)}, {"PortName", sz, utf16LittleEndian("COM7|")}}
         << "COM7" << 3;
     QTest::newRow("other type passed over")
-        << Values {{"PortName", DeviceSetupApi::regExpandSz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}}
+        << Values {{"PortName", DeviceSetupApi::regExpandSz, utf16LittleEndian("COM1|")}, {"PortName", sz, utf16LittleEndian("COM2|")}}
         << "COM2" << 2;
     QTest::newRow("first match ends the walk")
-        << Values {{"PortName", sz, utf16("COM1|")}, {"PortName", sz, utf16("COM2|")}} << "COM1" << 1;
-    QTest::newRow("name holding PortName") << Values {{"AltPortName2", sz, utf16("COM3|")}} << "COM3" << 1;
+        << Values {{"PortName", sz, utf16LittleEndian("COM1|")}, {"PortName", sz, utf16LittleEndian("COM2|")}} << "COM1" << 1;
+    QTest::newRow("name holding PortName") << Values {{"AltPortName2", sz, utf16LittleEndian("COM3|")}} << "COM3" << 1;
     QTest::newRow("name compared case-sensitively")
-        << Values {{"portname", sz, utf16("COM3|")}} << "" << 2;
+        << Values {{"portname", sz, utf16LittleEndian("COM3|")}} << "" << 2;
     QTest::newRow("name taken with its returned length")
-        << Values {{"PortName", sz, utf16("COM3|"), DeviceSetupApi::errorSuccess, 4}} << "" << 2;
-    QTest::newRow("data without NUL") << Values {{"PortName", sz, utf16("COM4")}} << "COM4" << 1;
-    QTest::newRow("data up to NUL") << Values {{"PortName", sz, utf16("COM4|COM9|")}} << "COM4" << 1;
+        << Values {{"PortName", sz, utf16LittleEndian("COM3|"), DeviceSetupApi::errorSuccess, 4}} << "" << 2;
+    QTest::newRow("data without NUL") << Values {{"PortName", sz, utf16LittleEndian("COM4")}} << "COM4" << 1;
+    QTest::newRow("data up to NUL") << Values {{"PortName", sz, utf16LittleEndian("COM4|COM9|")}} << "COM4" << 1;
     QTest::newRow("value too big ends the walk")
         << Values {other, {"Big", sz, QByteArray(20000, 'x'), DeviceSetupApi::errorMoreData},
-                             {"PortName", sz, utf16("COM7|")}}
+                             {"PortName", sz, utf16LittleEndian("COM7|")}}
         << "" << 2;
     QTest::newRow("no values") << Values {} << "" << 1;
 }
@@ -234,7 +223,7 @@ void TestWinDeviceSource::recordsOfClass()
 {
     Harness h;
     FakeDevice bare;
-    bare.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regSz, utf16("ACPI\\PNP0501|"), false};
+    bare.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regSz, utf16LittleEndian("ACPI\\PNP0501|"), false};
     bare.keyFails = true;
     h.api->classes[portsClass].devices = {tarnwick("COM7"), bare, tarnwick("COM12")};
 
@@ -302,7 +291,7 @@ void TestWinDeviceSource::discoveryOverSetupApi()
     Harness h;
     FakeDevice printer = tarnwick("LPT1");
     FakeDevice other = tarnwick("COM3");
-    other.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regMultiSz, utf16("USB\\VID_0403&PID_6001||"), false};
+    other.properties[DeviceSetupApi::propertyHardwareId] = {DeviceSetupApi::regMultiSz, utf16LittleEndian("USB\\VID_0403&PID_6001||"), false};
     h.api->classes[portsClass].devices = {printer, tarnwick("COM7"), other};
     h.api->classes[0x4D36E96D].devices = {tarnwick("COM7")};        // modems, third class
     h.api->classes[0xCC0EF009].fails = true;                         // fourth class

@@ -147,3 +147,13 @@ void FakeSetupApi::release(void *handle)
     }
     --m_open[handle];
 }
+
+QByteArray utf16LittleEndian(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xff));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}

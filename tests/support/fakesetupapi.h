@@ -83,3 +83,6 @@ private:
 
     QHash<void *, int> m_open; // sets and keys with their open count
 };
+
+// UTF-16 little-endian, as the registry stores strings.
+QByteArray utf16LittleEndian(const QString &text);
