@@ -74,10 +74,6 @@ void SimulatedDevice::send(const QByteArray &bytes)
 {
     if (!isPlugged())
         return;
-    if (m_sent > 0 && m_sent == m_outgoing.size()) {
-        m_outgoing.clear();
-        m_sent = 0;
-    }
     m_outgoing += bytes;
     writeToLine();
 }
@@ -108,10 +104,9 @@ void SimulatedDevice::writeToLine()
         return;
     const bool done = pendingBytes() == 0;
     m_writeNotifier->setEnabled(!done);
-    if (done && m_sent > 0) {
+    if (done) {
         m_outgoing.clear();
         m_sent = 0;
-        emit allSent();
     }
 }
 

@@ -45,7 +45,6 @@ public:
 
 signals:
     void bytesReceived(const QByteArray &bytes);
-    void allSent();
 
 private:
     void readFromLine();

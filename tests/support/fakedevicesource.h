@@ -23,7 +23,6 @@ public:
     void unplug(const QString &portName);
 
     int failingClass = -1;
-    int calls = 0; // rounds of discovery seen (class 0 queries)
 
 private:
     PortNaming m_naming;
