@@ -61,6 +61,8 @@ private slots:
     void receivedBytesQueued();
     void readCommWithNothingRead();
     void deviceLostOnceOnHangUp();
+    void hangUpErrors_data();
+    void hangUpErrors();
 };
 
 void TestSerialPort::freshObject()
@@ -387,6 +389,28 @@ void TestSerialPort::deviceLostOnceOnHangUp()
     QCOMPARE(lost.count(), 1);
     // Closing is the owner's business.
     QVERIFY(port.isOpen());
+}
+
+void TestSerialPort::hangUpErrors_data()
+{
+    QTest::addColumn<QSerialPort::SerialPortError>("error");
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("read") << QSerialPort::ReadError << true;
+    QTest::newRow("resource") << QSerialPort::ResourceError << true;
+    QTest::newRow("permission (Windows, overlapped I/O)") << QSerialPort::PermissionError << true;
+    QTest::newRow("timeout") << QSerialPort::TimeoutError << false;
+}
+
+void TestSerialPort::hangUpErrors()
+{
+    QFETCH(QSerialPort::SerialPortError, error);
+    PseudoTerminal pty;
+    MessageLog log;
+    SerialPort port;
+    QVERIFY(port.openPort(pty.slavePath()));
+    QSignalSpy lost(&port, &SerialPort::deviceLost);
+    emit port.findChild<QSerialPort *>()->errorOccurred(error);
+    QTEST(lost.count() == 1, "lost");
 }
 
 QTEST_GUILESS_MAIN(TestSerialPort)

@@ -39,8 +39,10 @@ SerialPort::SerialPort(QObject *parent)
 {
     connect(m_device, &QSerialPort::readyRead, this, &SerialPort::readData);
     // A vanished device keeps failing its reads; the owner needs to hear it once.
+    // Windows reports it during overlapped I/O as PermissionError as well.
     connect(m_device, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+        const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError
+            || error == QSerialPort::PermissionError;
         if (lost && m_device->isOpen() && !m_lostReported) {
             m_lostReported = true;
             emit deviceLost();
@@ -156,13 +158,11 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
 {
     if (!m_device->isOpen())
         return false;
-    // A short write still counts: the rest is not retried.
-    if (m_device->write(bytes.constData(), bytes.size()) > 0) {
-        // Hand the bytes to the line now rather than at the next event loop
-        // pass, so a paced send's delay runs from when the byte left.
-        m_device->flush();
+    // Queued is written: the port hands its buffer to the line as the line
+    // takes it. No flush() here: on a full line that write meets EAGAIN,
+    // which the port reports as ResourceError, the same as a hang-up.
+    if (m_device->write(bytes.constData(), bytes.size()) > 0)
         return true;
-    }
     qDebug() << "SerialPort write error.[" << m_portName << "]";
     return false;
 }

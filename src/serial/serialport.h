@@ -46,8 +46,9 @@ public:
 
 signals:
     void readComm();
-    // The open device reported a read or resource error: it is gone (unplugged,
-    // hung up). Emitted once; the owner should close and drop this object.
+    // The open device reported a read, resource or (Windows) permission error:
+    // it is gone (unplugged, hung up). Emitted once; the owner should close
+    // and drop this object.
     void deviceLost();
 
 private slots:
