@@ -48,6 +48,7 @@ private slots:
     void applyWritesTwelveRecords();
     void delayClampedBySpinBox_data();
     void delayClampedBySpinBox();
+    void delayUnderNativeDigits();
 
 private:
     void createWindow();
@@ -402,6 +403,20 @@ void TestFunctionDlg::delayClampedBySpinBox()
     QCOMPARE(window->writeDelay(), loaded);
     clickApply();
     QCOMPARE(window->writeDelay(), shown);
+}
+
+void TestFunctionDlg::delayUnderNativeDigits()
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    createWindow();
+    const bool opened = openDialog();
+    QLocale::setDefault(previous);
+    QVERIFY(opened);
+    dialog->delayBox->setValue(1500);
+    QVERIFY(dialog->delayBox->text() != QStringLiteral("1500")); // shown in Arabic-Indic digits
+    clickApply();
+    QCOMPARE(window->writeDelay(), 1500);
 }
 
 QTEST_MAIN(TestFunctionDlg)

@@ -1,3 +1,4 @@
+#include "connectionwatch.h"
 #include "hexview.h"
 #include "messagelog.h"
 #include "serialport.h"
@@ -15,6 +16,19 @@ namespace {
 
 const QString found = QStringLiteral("the Tarnwick Device was found. [");
 const QString notFound = QStringLiteral("the Tarnwick Device was not found.");
+
+// The watch on its own, fed by a fake source, with its signals recorded.
+struct Watch
+{
+    Watch() { watch.setDeviceSource(&source); }
+    QString lastStatus() const { return status.isEmpty() ? QString() : status.last().at(0).toString(); }
+
+    FakeDeviceSource source;
+    ConnectionWatch watch;
+    QSignalSpy status {&watch, &ConnectionWatch::statusMessage};
+    QSignalSpy connected {&watch, &ConnectionWatch::connected};
+    QSignalSpy disconnected {&watch, &ConnectionWatch::disconnected};
+};
 
 } // namespace
 
@@ -38,14 +52,12 @@ private slots:
 
 void WatchTest::nothingListedSaysNothing()
 {
-    TerminalFixture terminal;
+    Watch w;
     MessageLog log;
-    const QString before = terminal.status();
     for (int i = 0; i < 3; ++i)
-        terminal.tick();
-    QCOMPARE(terminal.status(), before);
+        w.watch.checkConnection();
+    QCOMPARE(w.status.count() + w.connected.count() + w.disconnected.count(), 0);
     QVERIFY(log.lines().isEmpty());
-    QVERIFY(!terminal.console()->isEnabled());
 }
 
 void WatchTest::connectsOnFirstTick()
@@ -72,20 +84,23 @@ void WatchTest::connectsOnFirstTick()
 
 void WatchTest::staysWhileListedAnywhere()
 {
-    TerminalFixture terminal;
-    QVERIFY(terminal.plugAndConnect());
-    SerialPort *port = terminal.window()->currentPort();
-    const QString status = terminal.status();
+    Watch w;
+    PseudoTerminal device;
+    w.source.plug(device.slavePath());
+    w.watch.checkConnection();
+    SerialPort *port = w.watch.port();
+    QVERIFY(port);
 
     PseudoTerminal other;
     DeviceRecord first {other.slavePath(), {QStringLiteral("USB\\VID_239A&PID_802B")}, QString()};
-    DeviceRecord open {terminal.device.slavePath(), {QStringLiteral("USB\\VID_04D8&PID_000A")}, QString()};
-    terminal.source.setDevices(0, {});
-    terminal.source.setDevices(3, {first, open});
-    terminal.tick();
-    terminal.tick();
-    QCOMPARE(terminal.window()->currentPort(), port);
-    QCOMPARE(terminal.status(), status);
+    DeviceRecord open {device.slavePath(), {QStringLiteral("USB\\VID_04D8&PID_000A")}, QString()};
+    w.source.setDevices(0, {});
+    w.source.setDevices(3, {first, open});
+    w.watch.checkConnection();
+    w.watch.checkConnection();
+    QCOMPARE(w.watch.port(), port);
+    QCOMPARE(w.status.count(), 1);
+    QCOMPARE(w.disconnected.count(), 0);
 }
 
 void WatchTest::dropsWhenGoneThenTakesTheNextDevice()
@@ -93,6 +108,7 @@ void WatchTest::dropsWhenGoneThenTakesTheNextDevice()
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     terminal.device.write("old session");
+    QTRY_COMPARE(terminal.hexView()->data(), QByteArray("old session"));
     QTRY_VERIFY(!terminal.console()->toPlainText().isEmpty());
 
     PseudoTerminal second;
@@ -103,31 +119,33 @@ void WatchTest::dropsWhenGoneThenTakesTheNextDevice()
     QVERIFY(!terminal.window()->currentPort());
     QCOMPARE(terminal.status(), notFound);
     QVERIFY(log.lines().contains(QStringLiteral("the Tarnwick Device was not found.")));
-    QVERIFY(terminal.console()->toPlainText().isEmpty());
     QVERIFY(!terminal.console()->isEnabled() && terminal.console()->isHidden());
     QVERIFY(!terminal.hexView()->isEnabled() && terminal.hexView()->isHidden());
-    QVERIFY(terminal.hexView()->data().isEmpty());
 
     terminal.tick();
     QVERIFY(terminal.window()->currentPort());
     QCOMPARE(terminal.status(), found + second.slavePath() + QStringLiteral("]"));
+    // What the first device printed is still there to read and capture.
+    QCOMPARE(terminal.console()->toPlainText(), QStringLiteral("old session"));
+    QCOMPARE(terminal.hexView()->data(), QByteArray("old session"));
 }
 
 void WatchTest::failedOpenIsRetriedEveryTick()
 {
-    TerminalFixture terminal;
+    Watch w;
     QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("ttyGone"));
-    terminal.source.plug(missing);
+    w.source.plug(dir.filePath(QStringLiteral("ttyGone")));
     MessageLog log;
     for (int tickCount = 1; tickCount <= 3; ++tickCount) {
-        terminal.tick();
+        w.watch.checkConnection();
         QCOMPARE(log.count(QStringLiteral("p : ")), tickCount);
         QCOMPARE(log.lines().count(QStringLiteral("exit")), tickCount);
-        QCOMPARE(terminal.status(), notFound);
-        QVERIFY(!terminal.window()->currentPort());
-        QVERIFY(terminal.console()->isHidden());
+        QCOMPARE(w.status.count(), tickCount);
+        QCOMPARE(w.lastStatus(), notFound);
+        QCOMPARE(w.disconnected.count(), tickCount);
+        QVERIFY(!w.watch.port());
     }
+    QCOMPARE(w.connected.count(), 0);
     // The system's reason is in the log for whoever runs it from a shell.
     QVERIFY(log.contains(QStringLiteral("open failed:")));
 }
@@ -148,25 +166,25 @@ void WatchTest::hangUpDropsThePortWithoutSpinning()
     auto device = std::make_unique<PseudoTerminal>();
     QVERIFY(QFile::link(device->slavePath(), name));
 
-    TerminalFixture terminal;
-    terminal.source.plug(name);
-    terminal.tick();
-    QVERIFY(terminal.window()->currentPort());
+    Watch w;
+    w.source.plug(name);
+    w.watch.checkConnection();
+    QVERIFY(w.watch.port());
 
     const double before = processCpuSeconds();
     device.reset(); // unplugged: the open port sees a hang-up
-    QTRY_VERIFY(!terminal.window()->currentPort());
-    QCOMPARE(terminal.status(), notFound);
-    QVERIFY(terminal.console()->isHidden());
+    QTRY_COMPARE(w.disconnected.count(), 1);
+    QVERIFY(!w.watch.port());
+    QCOMPARE(w.lastStatus(), notFound);
     QTest::qWait(1000);
     QVERIFY2(processCpuSeconds() - before < 0.5, "the process kept busy after the hang-up");
 
     device = std::make_unique<PseudoTerminal>();
     QVERIFY(QFile::remove(name));
     QVERIFY(QFile::link(device->slavePath(), name));
-    terminal.tick();
-    QVERIFY(terminal.window()->currentPort());
-    QCOMPARE(terminal.status(), found + name + QStringLiteral("]"));
+    w.watch.checkConnection();
+    QVERIFY(w.watch.port());
+    QCOMPARE(w.lastStatus(), found + name + QStringLiteral("]"));
 }
 
 void WatchTest::destroyedWindowLeavesNoPortOpen()
@@ -176,7 +194,7 @@ void WatchTest::destroyedWindowLeavesNoPortOpen()
     source.plug(device.slavePath());
     auto *window = new TarnTerm;
     window->setDeviceSource(&source);
-    QMetaObject::invokeMethod(window, "checkConnection");
+    window->connectionWatch()->checkConnection();
     QPointer<SerialPort> port = window->currentPort();
     QVERIFY(port);
     delete window; // not closed first

@@ -1,10 +1,10 @@
 #include "tarnterm.h"
 
-#include "devicesource.h"
-#include "discovery.h"
+#include "connectionwatch.h"
 #include "functiondlg.h"
 #include "hexview.h"
 #include "keydispatch.h"
+#include "pacedsender.h"
 #include "serialport.h"
 #include "ui_zivid.h"
 #include "zividview.h"
@@ -35,10 +35,10 @@ const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
 
 namespace {
 
-// On by default like qDebug(); unlike qDebug(), switching it off
-// (QT_LOGGING_RULES="tarnterm.receive.debug=false") also skips formatting
-// every received batch.
-Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive")
+// Off by default: it writes every byte the device sends, and a terminal
+// started from the desktop would fill the journal with them. Switched on with
+// QT_LOGGING_RULES="tarnterm.receive.debug=true".
+Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive", QtInfoMsg)
 
 // The longest the console lags behind while bytes keep arriving.
 constexpr int showInterval = 40;
@@ -49,8 +49,6 @@ constexpr int showSliceBytes = 32 * 1024;
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , ui(new Ui::ZIvid)
-    , platformSource(DeviceSource::createPlatformSource())
-    , deviceSource(platformSource.get())
 {
     ui->setupUi(this);
 
@@ -105,6 +103,15 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     setWindowTitle(versionString);
     loadSettings();
+
+    watch = new ConnectionWatch(this);
+    connect(watch, &ConnectionWatch::connected, this, &TarnTerm::showConnected);
+    connect(watch, &ConnectionWatch::disconnected, this, &TarnTerm::showDisconnected);
+    connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
+    pacedSender = new PacedSender([this](const QByteArray &bytes) { return writeToPort(bytes); },
+                                  [this] { return delay; }, this);
+    connect(pacedSender, &PacedSender::writeFailed, this,
+            [this] { showStatus(tr("Can't write through the serial port.")); });
     disconnectDevice();
 
     checkTimer = new QTimer(this);
@@ -115,15 +122,17 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 TarnTerm::~TarnTerm()
 {
     qDebug() << "~TarnTerm";
-    // Closing the window drops the port; a window destroyed without being
-    // closed must not leave it open behind it.
-    delete serialPort;
     delete ui;
+}
+
+SerialPort *TarnTerm::currentPort() const
+{
+    return watch->port();
 }
 
 void TarnTerm::setDeviceSource(DeviceSource *source)
 {
-    deviceSource = source;
+    watch->setDeviceSource(source);
 }
 
 void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
@@ -173,6 +182,7 @@ bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
 // showInterval; the first batch after a pause is shown at once.
 void TarnTerm::readComm()
 {
+    SerialPort *serialPort = currentPort();
     QByteArray batch;
     if (serialPort)
         batch.swap(serialPort->receivedBytes);

@@ -6,11 +6,12 @@
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 
+class ConnectionWatch;
 class DeviceSource;
 class FunctionDlg;
 class HexView;
+class PacedSender;
 class QTimer;
 class SerialPort;
 class ZIvidView;
@@ -37,8 +38,11 @@ public:
     int writeDelay() const { return delay; }
 
     // The open port while a device is connected, else null.
-    SerialPort *currentPort() const { return serialPort; }
+    SerialPort *currentPort() const;
 
+    // Finds, opens and drops the port; its port finder says which ports to
+    // follow (discovery over the platform's devices unless replaced).
+    ConnectionWatch *connectionWatch() const { return watch; }
     // Where the watch looks for devices; the platform's own source unless a
     // caller (a test, the demo) hands in another. Not owned.
     void setDeviceSource(DeviceSource *source);
@@ -64,17 +68,15 @@ private slots:
     void setEnterWithCR(bool on);
 
 private:
-    friend class FunctionDlg;
-
     void showStatus(const QString &text);
     void showReceived();
-    void waitMSec(int msec);
-    void sendPaced(const QString &text, bool functionKeyMode);
+    bool writeToPort(const QByteArray &bytes);
+    void openFunctionDlg();
     void loadSettings();
     void storeSettings();
-    bool connectDevice(const QStringList &ports);
+    void showConnected(SerialPort *port);
     void disconnectDevice();
-    void dropLostDevice();
+    void showDisconnected();
     QString askCaptureFileName();
 
     Ui::ZIvid *ui;
@@ -85,17 +87,14 @@ private:
     ZIvidView *termView = nullptr;
     HexView *hexEdit = nullptr;
     int delay = 5;
-    SerialPort *serialPort = nullptr;
+    ConnectionWatch *watch = nullptr;
+    PacedSender *pacedSender = nullptr;
     QTimer *checkTimer = nullptr;
     // Batches in the hex view but not yet in the console; see readComm().
     QList<QByteArray> unshownBatches;
     QTimer *showTimer = nullptr;
-    bool devicePresent = false;
-    bool wasPresent = false;
     bool hexamode = false;
     bool enterWithCR = true;
 
-    std::unique_ptr<DeviceSource> platformSource;
-    DeviceSource *deviceSource = nullptr;
     std::function<QString()> captureFileNameProvider;
 };

@@ -5,15 +5,13 @@
 
 #include "functiondlg.h"
 #include "keydispatch.h"
+#include "pacedsender.h"
 #include "serialport.h"
 
 #include <QCheckBox>
 #include <QDebug>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QTimer>
 
 void TarnTerm::keyInput(int key, QString text)
 {
@@ -23,7 +21,7 @@ void TarnTerm::keyInput(int key, QString text)
     qDebug() << "text : " << text;
 
     if (key == KeyDispatch::pasteKey) {
-        sendPaced(text, false);
+        pacedSender->send(KeyDispatch::toLineBytes(text), false);
         return;
     }
 
@@ -32,7 +30,7 @@ void TarnTerm::keyInput(int key, QString text)
         const QString command = KeyDispatch::functionCommand(
             functionKeys.at(index).text, crFlags.at(index).flag, lfFlags.at(index).flag);
         qDebug() << "function : " << command;
-        sendPaced(command, true);
+        pacedSender->send(KeyDispatch::toLineBytes(command), true);
         return;
     }
 
@@ -42,54 +40,17 @@ void TarnTerm::keyInput(int key, QString text)
     // Keys without text (F13 and up, Menu) have nothing to send.
     if (text.isEmpty())
         return;
-    if (!serialPort || !serialPort->writeBytes(KeyDispatch::toLineBytes(text)))
+    // Typing is never held up by a paced send: the key goes out at once.
+    if (!writeToPort(KeyDispatch::toLineBytes(text)))
         showStatus(tr("Can't write through the serial port."));
 }
 
-// One byte per write, with the write delay after each. The wait runs the
-// event loop, which may close and delete the port, so it is looked up afresh
-// for every byte.
-void TarnTerm::sendPaced(const QString &text, bool functionKeyMode)
+// The port is looked up for every write: the watch may have dropped it
+// since the last one.
+bool TarnTerm::writeToPort(const QByteArray &bytes)
 {
-    const QByteArray bytes = KeyDispatch::toLineBytes(text);
-    for (char byte : bytes) {
-        if (!serialPort || !serialPort->writeBytes(QByteArray(1, byte))) {
-            showStatus(tr("Can't write through the serial port."));
-            if (functionKeyMode)
-                qDebug() << "Can't write through the serial port.";
-            return;
-        }
-        waitMSec(delay);
-    }
-}
-
-// Handles events of every kind until msec milliseconds have passed, sleeping
-// while there are none.
-void TarnTerm::waitMSec(int msec)
-{
-    if (msec <= 0)
-        return;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    bool timedOut = false;
-    connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    qint64 left;
-    while ((left = msec - clock.elapsed()) > 0) {
-        timedOut = false;
-        timer.start(int(left));
-        loop.exec();
-        // The application is quitting: its exit ends every event loop, and
-        // a new one would return at once.
-        if (!timedOut)
-            return;
-    }
+    SerialPort *port = currentPort();
+    return port && port->writeBytes(bytes);
 }
 
 void TarnTerm::functionSetting()
@@ -99,7 +60,14 @@ void TarnTerm::functionSetting()
     // A dialog hidden by Cancel is never shown again.
     if (functionDlg)
         functionDlg->deleteLater();
-    functionDlg = new FunctionDlg(this);
+    openFunctionDlg();
+}
+
+void TarnTerm::openFunctionDlg()
+{
+    functionDlg = new FunctionDlg(functionKeys, crFlags, lfFlags, delay, this);
+    connect(functionDlg, &FunctionDlg::acceptRequested, this, &TarnTerm::acceptFunction);
+    connect(functionDlg, &FunctionDlg::applyRequested, this, &TarnTerm::applyFunction);
     functionDlg->show();
 }
 
@@ -116,7 +84,9 @@ void TarnTerm::applyFunction()
         crFlags.append({key, functionDlg->crBoxes.at(i)->isChecked()});
         lfFlags.append({key, functionDlg->lfBoxes.at(i)->isChecked()});
     }
-    delay = functionDlg->delayBox->text().toInt();
+    // The value, not the shown text: locales with their own digits show
+    // text that toInt() cannot read.
+    delay = functionDlg->delayBox->value();
 }
 
 void TarnTerm::acceptFunction()

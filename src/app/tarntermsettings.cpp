@@ -81,8 +81,7 @@ void TarnTerm::loadSettings()
 
     if (store->value(QStringLiteral("ShowFunctionDlg"), false).toBool()
         && !(functionDlg && functionDlg->isVisible())) {
-        functionDlg = new FunctionDlg(this);
-        functionDlg->show();
+        openFunctionDlg();
     }
 
     hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();

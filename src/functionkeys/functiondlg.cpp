@@ -1,6 +1,5 @@
 #include "functiondlg.h"
 
-#include "tarnterm.h"
 #include "ui_functiondialog.h"
 
 #include <QCheckBox>
@@ -9,16 +8,18 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-FunctionDlg::FunctionDlg(TarnTerm *parent, Qt::WindowFlags flags)
+FunctionDlg::FunctionDlg(const FunctionKeyList &keys, const FunctionFlagList &crFlags,
+                         const FunctionFlagList &lfFlags, int delay, QWidget *parent,
+                         Qt::WindowFlags flags)
     : QDialog(parent, flags)
     , ui(new Ui::FunctionDialog)
 {
     // The form's own accept/reject connections come first, so the dialog is
-    // already hidden when the window's acceptFunction() runs.
+    // already hidden when acceptRequested() goes out.
     ui->setupUi(this);
 
-    connect(ui->buttonBox, &QDialogButtonBox::accepted, parent, &TarnTerm::acceptFunction);
-    connect(ui->btnApply, &QPushButton::clicked, parent, &TarnTerm::applyFunction);
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &FunctionDlg::acceptRequested);
+    connect(ui->btnApply, &QPushButton::clicked, this, &FunctionDlg::applyRequested);
 
     for (int i = 0; i < functionKeyCount; ++i) {
         lineEdits.append(ui->lineEdit_f[i]);
@@ -27,16 +28,13 @@ FunctionDlg::FunctionDlg(TarnTerm *parent, Qt::WindowFlags flags)
     }
     delayBox = ui->spinBox_delay;
 
-    const FunctionKeyList keys = parent->functionKeyList();
-    const FunctionFlagList crFlags = parent->crFlagList();
-    const FunctionFlagList lfFlags = parent->lfFlagList();
     for (int i = 0; i < functionKeyCount; ++i) {
         crBoxes.at(i)->setCheckState(crFlags.at(i).flag ? Qt::Checked : Qt::Unchecked);
         lfBoxes.at(i)->setCheckState(lfFlags.at(i).flag ? Qt::Checked : Qt::Unchecked);
         lineEdits.at(i)->setText(keys.at(i).text);
     }
     // Out-of-range delays from the settings store are clamped by the spin box.
-    delayBox->setValue(parent->writeDelay());
+    delayBox->setValue(delay);
 }
 
 FunctionDlg::~FunctionDlg()

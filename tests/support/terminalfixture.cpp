@@ -1,5 +1,6 @@
 #include "terminalfixture.h"
 
+#include "connectionwatch.h"
 #include "hexview.h"
 #include "tarnterm.h"
 #include "zividview.h"
@@ -24,7 +25,7 @@ bool TerminalFixture::plugAndConnect()
 
 void TerminalFixture::tick()
 {
-    QMetaObject::invokeMethod(m_window.get(), "checkConnection", Qt::DirectConnection);
+    m_window->connectionWatch()->checkConnection();
 }
 
 QString TerminalFixture::status() const

@@ -1,0 +1,119 @@
+#include "connectionwatch.h"
+
+#include "devicesource.h"
+#include "discovery.h"
+#include "serialport.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+ConnectionWatch::ConnectionWatch(QObject *parent)
+    : QObject(parent)
+    , m_platformSource(DeviceSource::createPlatformSource())
+{
+    setDeviceSource(m_platformSource.get());
+}
+
+// A watch destroyed while connected must not leave the port open behind it.
+ConnectionWatch::~ConnectionWatch()
+{
+    delete m_port;
+}
+
+void ConnectionWatch::setPortFinder(PortFinder finder)
+{
+    m_findPorts = std::move(finder);
+}
+
+void ConnectionWatch::setDeviceSource(DeviceSource *source)
+{
+    setPortFinder([source] { return source ? Discovery::findDevicePorts(*source) : QStringList(); });
+}
+
+void ConnectionWatch::checkConnection()
+{
+    const QStringList ports = m_findPorts ? m_findPorts() : QStringList();
+    m_devicePresent = !ports.isEmpty();
+
+    if (m_port) {
+        if (ports.contains(m_port->portName()))
+            return;
+        m_devicePresent = false;
+    }
+
+    if (m_devicePresent != m_wasPresent && m_devicePresent) {
+        if (connectDevice(ports)) {
+            emit statusMessage(QStringLiteral("the Tarnwick Device was found. [") + m_port->portName()
+                               + QStringLiteral("]"));
+            qDebug() << "the Tarnwick Device was found. [" << m_port->portName() << "]";
+        } else {
+            m_devicePresent = false;
+            m_wasPresent = true;
+            qDebug() << "exit";
+        }
+    }
+    if (m_devicePresent != m_wasPresent && !m_devicePresent) {
+        reportNotFound();
+        disconnectDevice();
+    }
+    m_wasPresent = m_devicePresent;
+}
+
+bool ConnectionWatch::connectDevice(const QStringList &ports)
+{
+    const QString name = ports.first();
+    qDebug() << "p : " << name;
+
+    auto *port = new SerialPort;
+    port->setBaudRateCode(12);
+    port->setFlowControlCode(0);
+    port->setParityCode(0);
+    port->setDataBitsCode(3);
+    port->setStopBitsCode(0);
+
+    if (!port->openPort(name)) {
+        qDebug() << "open failed:" << port->errorString();
+        port->closePort();
+        delete port;
+        return false;
+    }
+    m_port = port;
+    connect(port, &SerialPort::deviceLost, this, [this, port] { dropLostDevice(port); });
+    emit connected(port);
+    return true;
+}
+
+void ConnectionWatch::disconnectDevice()
+{
+    if (m_port) {
+        m_port->closePort();
+        delete m_port;
+        m_port = nullptr;
+    }
+    emit disconnected();
+}
+
+// The open port hung up (unplugged). Left open, it would report errors at full
+// speed, and a device back under the same name would never be reopened. The
+// signal comes from inside the port object, so it is deleted later, not here.
+void ConnectionWatch::dropLostDevice(SerialPort *lost)
+{
+    if (lost != m_port)
+        return;
+    m_port = nullptr;
+    lost->disconnect();
+    lost->closePort();
+    lost->deleteLater();
+
+    reportNotFound();
+    emit disconnected();
+    m_devicePresent = false;
+    m_wasPresent = false;
+}
+
+void ConnectionWatch::reportNotFound()
+{
+    // Translated in the main window's context, where the text has always been.
+    emit statusMessage(QCoreApplication::translate("TarnTerm", "the Tarnwick Device was not found."));
+    qDebug() << "the Tarnwick Device was not found.";
+}

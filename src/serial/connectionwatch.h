@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class DeviceSource;
+class SerialPort;
+
+// Follows the device as it comes and goes: each checkConnection() asks the
+// port finder for the ports present, opens the first one when none is open
+// and drops the open one when it is no longer listed or hangs up. Whoever
+// shows the connection listens to the signals.
+class ConnectionWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The names of the ports to follow, best first; empty when none is there.
+    using PortFinder = std::function<QStringList()>;
+
+    // Finds ports by discovery over the platform's device source.
+    explicit ConnectionWatch(QObject *parent = nullptr);
+    ~ConnectionWatch() override;
+
+    void setPortFinder(PortFinder finder);
+    // Discovery over another source (a test's, the demo's); not owned.
+    void setDeviceSource(DeviceSource *source);
+
+    // The open port while a device is connected, else null. Owned by the watch.
+    SerialPort *port() const { return m_port; }
+
+public slots:
+    // One round of the watch; the window's timer runs it once a second.
+    void checkConnection();
+    // Closes and drops the port if one is open, then reports disconnected().
+    void disconnectDevice();
+
+signals:
+    // The port has just opened; it lives until disconnected() is emitted.
+    void connected(SerialPort *port);
+    // No port is open any more (or an open failed).
+    void disconnected();
+    void statusMessage(const QString &text);
+
+private:
+    bool connectDevice(const QStringList &ports);
+    void dropLostDevice(SerialPort *lost);
+    void reportNotFound();
+
+    PortFinder m_findPorts;
+    std::unique_ptr<DeviceSource> m_platformSource;
+    SerialPort *m_port = nullptr;
+    bool m_devicePresent = false;
+    bool m_wasPresent = false;
+};
