@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 
+#include <utility>
+
 ConnectionWatch::ConnectionWatch(QObject *parent)
     : QObject(parent)
     , m_platformSource(DeviceSource::createPlatformSource())
@@ -17,7 +19,7 @@ ConnectionWatch::ConnectionWatch(QObject *parent)
 // A watch destroyed while connected must not leave the port open behind it.
 ConnectionWatch::~ConnectionWatch()
 {
-    delete m_port;
+    releasePort();
 }
 
 void ConnectionWatch::setPortFinder(PortFinder finder)
@@ -85,12 +87,20 @@ bool ConnectionWatch::connectDevice(const QStringList &ports)
 
 void ConnectionWatch::disconnectDevice()
 {
-    if (m_port) {
-        m_port->closePort();
-        delete m_port;
-        m_port = nullptr;
-    }
+    releasePort();
     emit disconnected();
+}
+
+// Closing a port whose device has just gone can report the hang-up from
+// inside close(); nobody is listening by then.
+void ConnectionWatch::releasePort()
+{
+    SerialPort *port = std::exchange(m_port, nullptr);
+    if (!port)
+        return;
+    port->disconnect(this);
+    port->closePort();
+    delete port;
 }
 
 // The open port hung up (unplugged). Left open, it would report errors at full

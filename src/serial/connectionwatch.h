@@ -48,6 +48,7 @@ signals:
 private:
     bool connectDevice(const QStringList &ports);
     void dropLostDevice(SerialPort *lost);
+    void releasePort();
     void reportNotFound();
 
     PortFinder m_findPorts;
