@@ -81,6 +81,7 @@ private slots:
     void functionKeysByNumber();
     void toolbarHidden_data();
     void toolbarHidden();
+    void toolbarHiddenFromContextMenu();
     void unreadableColours();
     void hexMode_data();
     void hexMode();
@@ -378,6 +379,19 @@ void TestSettings::toolbarHidden()
     QCOMPARE(w.toolBar()->isVisible(), !stored);
     w.action("action_Toolbar")->toggle();
     QCOMPARE(w.toolBar()->isVisible(), stored);
+}
+
+// The main window's context menu uses the bar's own toggle action.
+void TestSettings::toolbarHiddenFromContextMenu()
+{
+    {
+        Window w;
+        w.window.show();
+        w.toolBar()->toggleViewAction()->trigger();
+        QVERIFY(w.action("action_Toolbar")->isChecked());
+        w.window.close();
+    }
+    QVERIFY(storedValue(QStringLiteral("viewtoolbar")).toBool());
 }
 
 void TestSettings::unreadableColours()
