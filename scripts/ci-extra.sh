@@ -4,8 +4,9 @@
 #     MinGW-w64 cross compiler (it uses no Qt);
 #  2. a syntax-only pass over every Windows source and every file with a
 #     Windows branch, with MinGW-w64 against the Qt headers installed here;
-#  3. a Windows configure of the project with MinGW-w64: tests left out,
-#     a GUI-subsystem executable, a resource script that compiles;
+#  3. a Windows configure and build of the core library with MinGW-w64:
+#     tests left out, a GUI-subsystem executable, a resource script and
+#     every source of the library that compile;
 #  4. a parent project that adds this one with add_subdirectory() and links
 #     the core library.
 set -euo pipefail
@@ -51,16 +52,17 @@ for file in "${files[@]}"; do
     echo "  $file"
 done
 
-echo "== Windows configure with MinGW-w64 =="
+echo "== Windows configure and core library with MinGW-w64 =="
 cat >"$out/mingw.cmake" <<EOF
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_CXX_COMPILER $mingw)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 EOF
 # Debian's Qt CMake packages stand in for a Windows Qt: enough to run this
-# project's Windows branches of CMake, not to link.
+# project's Windows branches of CMake and to compile a static library, not
+# to link a program.
 cmake -S "$root" -B "$out/windows" -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$out/mingw.cmake" \
-    -DQt5_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt5 >"$out/windows.log"
+    -DQt5_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt5 -DTARNTERM_WERROR=ON >"$out/windows.log"
 grep -q "Tests skipped" "$out/windows.log" || fail "the tests were not left out"
 if grep -q tarnterm_sim "$out/windows/Makefile"; then
     fail "the simulated device is built for Windows"
@@ -69,6 +71,8 @@ grep -q -- -mwindows "$out/windows/CMakeFiles/tarnterm.dir/link.txt" \
     || fail "tarnterm is not a GUI-subsystem program"
 x86_64-w64-mingw32-windres -O coff -i "$out/windows/tarnterm.rc" -o "$out/tarnterm.res"
 echo "configures without tests or the simulated device; GUI subsystem; icon and version resource compile"
+cmake --build "$out/windows" -j"$(nproc)" --target tarnterm_core >/dev/null
+echo "tarnterm_core compiles for Windows"
 
 echo "== used from a parent project with add_subdirectory() =="
 mkdir -p "$out/parent"
