@@ -10,6 +10,7 @@
 #include "tarnterm.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -91,9 +92,13 @@ void checkWindow(const TarnTerm &window, const QSettings &store)
 
     const QSize size = window.size();
     FUZZ_CHECK(size.width() >= 640 && size.height() >= 480);
-    // A stored size the window can take is taken as it is.
+    // The one screen of the offscreen platform: the window is on it and no
+    // larger than it; a stored size that fits is taken as it is.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    FUZZ_CHECK(screen.intersects(QRect(window.pos(), size)));
     const QSize stored = store.value(QStringLiteral("size")).toSize();
-    const QSize largest = window.maximumSize();
+    const QSize largest = window.maximumSize().boundedTo(screen.size());
+    FUZZ_CHECK(size.width() <= largest.width() && size.height() <= largest.height());
     if (stored.width() >= 640 && stored.height() >= 480 && stored.width() <= largest.width()
         && stored.height() <= largest.height())
         FUZZ_CHECK(size == stored);

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the tool bar icons (48 x 48) and the window logo (512 x 512).
+"""Draws the tool bar icons (48 x 48), the window logo (512 x 512) and the
+Windows application icon (the logo at the sizes Windows shows).
 
 Plain Python, no imaging library: each picture is a few filled shapes on a
 transparent canvas, written as an RGBA PNG. Run it from anywhere; it writes
-into resources/images next to this script.
+into resources/images next to this script, and the icon into
+packaging/windows/tarnterm.ico.
 """
 import math
 import os
@@ -53,15 +55,61 @@ class Canvas:
             return hit
         self.fill(inside, colour)
 
-    def save(self, path):
+    def png(self):
         raw = b"".join(b"\x00" + b"".join(bytes(p) for p in row) for row in self.pixels)
         def chunk(kind, data):
             body = kind + data
             return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
         header = struct.pack(">IIBBBBB", self.size, self.size, 8, 6, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+    def bmp(self):
+        """The picture as an icon's device-independent bitmap: 32-bit BGRA
+        rows bottom up, then an all-clear AND mask (the alpha does its work)."""
+        s = self.size
+        mask_row = ((s + 31) // 32) * 4
+        header = struct.pack("<IiiHHIIiiII", 40, s, 2 * s, 1, 32, 0, 0, 0, 0, 0, 0)
+        rows = b"".join(bytes((b, g, r, a)) for row in reversed(self.pixels)
+                        for (r, g, b, a) in row)
+        return header + rows + bytes(mask_row * s)
+
+    def save(self, path):
         with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                    + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+            f.write(self.png())
+
+    def shrunk(self, size):
+        """The picture at a smaller size, each pixel the average of the ones
+        it covers (weighted by alpha, so transparent pixels add no colour)."""
+        small = Canvas(size)
+        bounds = [self.size * i // size for i in range(size + 1)]
+        for y in range(size):
+            for x in range(size):
+                block = [self.pixels[sy][sx] for sy in range(bounds[y], bounds[y + 1])
+                         for sx in range(bounds[x], bounds[x + 1])]
+                alpha = sum(p[3] for p in block)
+                if alpha:
+                    colour = [round(sum(p[i] * p[3] for p in block) / alpha) for i in range(3)]
+                    small.put(x, y, (*colour, round(alpha / len(block))))
+        return small
+
+
+def save_icon(path, picture, sizes):
+    """An .ico file of the picture at several sizes: bitmaps for the small
+    ones, which every Windows version reads, PNG for 256 x 256."""
+    images = []
+    for size in sizes:
+        canvas = picture.shrunk(size)
+        images.append((size, canvas.png() if size >= 256 else canvas.bmp()))
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for size, data in images:
+        # A width or height of 256 is written as 0.
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32,
+                                 len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(directory + b"".join(data for _, data in images))
 
 
 GREEN = (67, 136, 101, 255)
@@ -142,9 +190,13 @@ PICTURES = {
 }
 
 if __name__ == "__main__":
-    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "images")
+    here = os.path.dirname(os.path.abspath(__file__))
+    folder = os.path.join(here, "images")
     os.makedirs(folder, exist_ok=True)
     for name, (size, draw) in PICTURES.items():
         canvas = Canvas(size)
         draw(canvas)
         canvas.save(os.path.join(folder, name))
+        if name == "TARNWICK_LOGO.png":
+            save_icon(os.path.join(here, "..", "packaging", "windows", "tarnterm.ico"),
+                      canvas, (16, 24, 32, 48, 64, 256))

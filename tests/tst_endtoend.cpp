@@ -241,7 +241,7 @@ void EndToEndTest::settingsSurviveARestart()
     {
         Bench bench;
         bench.window->move(60, 70);
-        bench.window->resize(900, 700);
+        bench.window->resize(720, 540);
         bench.window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->setChecked(true);
         bench.console()->setBackColor(QColor(10, 20, 30));
         QMetaObject::invokeMethod(bench.window.get(), "functionSetting");
@@ -253,7 +253,7 @@ void EndToEndTest::settingsSurviveARestart()
         bench.window->close();
     }
     Bench again;
-    QCOMPARE(again.window->size(), QSize(900, 700));
+    QCOMPARE(again.window->size(), QSize(720, 540));
     QCOMPARE(again.window->findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->isChecked(), true);
     QCOMPARE(again.console()->backColor(), QColor(10, 20, 30));
     QCOMPARE(again.window->functionKeyList().at(4).text, QStringLiteral(" reset "));

@@ -81,6 +81,7 @@ private slots:
     void functionKeysByNumber();
     void toolbarHidden_data();
     void toolbarHidden();
+    void toolbarHiddenFromContextMenu();
     void unreadableColours();
     void hexMode_data();
     void hexMode();
@@ -157,8 +158,8 @@ void TestSettings::roundTrip()
     const QFont font(QStringLiteral("DejaVu Sans Mono"), 14, QFont::Bold, true);
     {
         Window first;
-        first.window.move(140, 90);
-        first.window.resize(1000, 700);
+        first.window.move(40, 30);
+        first.window.resize(700, 520);
         first.action("action_Toolbar")->setChecked(true);
         first.action("actionHexa_Mode")->setChecked(true);
         first.console()->setTermFont(font);
@@ -171,8 +172,8 @@ void TestSettings::roundTrip()
     }
 
     Window second;
-    QCOMPARE(second.window.pos(), QPoint(140, 90));
-    QCOMPARE(second.window.size(), QSize(1000, 700));
+    QCOMPARE(second.window.pos(), QPoint(40, 30));
+    QCOMPARE(second.window.size(), QSize(700, 520));
     QVERIFY(second.action("action_Toolbar")->isChecked());
     QVERIFY(second.toolBar()->isHidden());
     QVERIFY(second.action("actionHexa_Mode")->isChecked());
@@ -223,6 +224,15 @@ void TestSettings::positionAndSize_data()
                                     << QPoint(10, 20) << QSize(800, 600);
     QTest::newRow("wrong kinds") << QVariant(QStringLiteral("left")) << QVariant(42)
                                  << QPoint(25, 25) << QSize(800, 600);
+    // The offscreen platform's one screen is 800 by 600.
+    QTest::newRow("larger than the screen") << QVariant(QPoint(10, 20))
+                                            << QVariant(QSize(30000, 30000)) << QPoint(10, 20)
+                                            << QSize(800, 600);
+    QTest::newRow("off every screen") << QVariant(QPoint(3000, 2000)) << QVariant(QSize(700, 500))
+                                      << QPoint(100, 100) << QSize(700, 500);
+    QTest::newRow("above and left of it") << QVariant(QPoint(-900, -700))
+                                          << QVariant(QSize(700, 500)) << QPoint(0, 0)
+                                          << QSize(700, 500);
 }
 
 void TestSettings::positionAndSize()
@@ -369,6 +379,19 @@ void TestSettings::toolbarHidden()
     QCOMPARE(w.toolBar()->isVisible(), !stored);
     w.action("action_Toolbar")->toggle();
     QCOMPARE(w.toolBar()->isVisible(), stored);
+}
+
+// The main window's context menu uses the bar's own toggle action.
+void TestSettings::toolbarHiddenFromContextMenu()
+{
+    {
+        Window w;
+        w.window.show();
+        w.toolBar()->toggleViewAction()->trigger();
+        QVERIFY(w.action("action_Toolbar")->isChecked());
+        w.window.close();
+    }
+    QVERIFY(storedValue(QStringLiteral("viewtoolbar")).toBool());
 }
 
 void TestSettings::unreadableColours()

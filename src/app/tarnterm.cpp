@@ -62,6 +62,11 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     connect(ui->actionAbout_This_Program, &QAction::triggered, this, &TarnTerm::about);
     connect(ui->action_Toolbar, &QAction::toggled, ui->toolBar, &QToolBar::setHidden);
+    // The window's context menu hides and shows the bar through the bar's
+    // own toggle action; "Toolbar Hide" follows. isHidden() asks for the bar
+    // alone, so hiding or minimising the whole window leaves the entry be.
+    connect(ui->toolBar, &QToolBar::visibilityChanged, this,
+            [this] { ui->action_Toolbar->setChecked(ui->toolBar->isHidden()); });
     connect(ui->actionHexa_Mode, &QAction::toggled, this, &TarnTerm::setHexamode);
     connect(ui->actionEnter_with_Return, &QAction::toggled, this, &TarnTerm::setEnterWithCR);
     ui->actionEnter_with_Return->setChecked(enterWithCR);

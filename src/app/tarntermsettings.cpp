@@ -8,7 +8,11 @@
 #include "zividview.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
+
+#include <limits>
 
 namespace {
 
@@ -21,6 +25,46 @@ QSettings *openStore()
 QString numbered(char letter, int n)
 {
     return QLatin1Char(letter) + QString::number(n);
+}
+
+// The free area (without task bars) of the screen a window at pos belongs
+// on: the screen holding pos, else the nearest one.
+QRect availableAreaNear(const QPoint &pos)
+{
+    if (QScreen *screen = QGuiApplication::screenAt(pos))
+        return screen->availableGeometry();
+    QScreen *nearest = QGuiApplication::primaryScreen();
+    qint64 nearestDistance = std::numeric_limits<qint64>::max();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        const qint64 dx = qMax(0, qMax(area.left() - pos.x(), pos.x() - area.right()));
+        const qint64 dy = qMax(0, qMax(area.top() - pos.y(), pos.y() - area.bottom()));
+        if (dx * dx + dy * dy < nearestDistance) {
+            nearestDistance = dx * dx + dy * dy;
+            nearest = screen;
+        }
+    }
+    return nearest ? nearest->availableGeometry() : QRect();
+}
+
+// A stored geometry from another screen setup: a window larger than the
+// screen crashed at its first paint, and one placed off every screen (a
+// monitor since unplugged) opened out of sight. The size is bounded by the
+// screen; a window that shows on some screen stays where it was left, one
+// that shows on none is moved the shortest way onto the nearest.
+QRect keptOnScreen(const QPoint &pos, const QSize &size)
+{
+    const QRect area = availableAreaNear(pos);
+    if (area.isEmpty())
+        return QRect(pos, size);
+    QRect window(pos, size.boundedTo(area.size()));
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (window.intersects(screen->availableGeometry()))
+            return window;
+    }
+    window.moveTo(qBound(area.left(), pos.x(), area.right() + 1 - window.width()),
+                  qBound(area.top(), pos.y(), area.bottom() + 1 - window.height()));
+    return window;
 }
 
 } // namespace
@@ -37,11 +81,12 @@ void TarnTerm::loadSettings()
     // near the int limits, from a damaged store, would overflow them.
     pos = QPoint(qBound(-QWIDGETSIZE_MAX, pos.x(), QWIDGETSIZE_MAX),
                  qBound(-QWIDGETSIZE_MAX, pos.y(), QWIDGETSIZE_MAX));
-    move(pos);
     QSize size = store->value(QStringLiteral("size")).toSize();
     if (size.width() < 1 || size.height() < 1)
         size = QSize(800, 600);
-    resize(size);
+    const QRect geometry = keptOnScreen(pos, size);
+    move(geometry.topLeft());
+    resize(geometry.size());
 
     ui->action_Toolbar->setChecked(store->value(QStringLiteral("viewtoolbar")).toBool());
 
