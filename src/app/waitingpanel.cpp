@@ -37,8 +37,10 @@ WaitingPanel::WaitingPanel(QWidget *parent)
         label->setTextFormat(Qt::PlainText);
     }
     QFont headingFont = m_heading->font();
-    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
-    m_heading->setFont(headingFont);
+    if (headingFont.pointSizeF() > 0) {
+        headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
+        m_heading->setFont(headingFont);
+    }
 
     auto *layout = new QVBoxLayout(this);
     layout->addStretch();
