@@ -19,6 +19,8 @@ const char *const qtOptionsWithValue[] = {
 };
 const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
+// QCommandLineParser::helpText() needs the application object, which does not
+// exist yet when the command line is read.
 QString helpText(const QString &program, const QList<QCommandLineOption> &options)
 {
     QString text = QStringLiteral("Usage: %1 [options]\n%2\n\nOptions:\n")
