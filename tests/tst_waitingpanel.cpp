@@ -1,0 +1,36 @@
+#include "waitingpanel.h"
+
+#include <QtTest>
+
+class TestWaitingPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void texts();
+};
+
+void TestWaitingPanel::texts()
+{
+    WaitingPanel panel;
+    QCOMPARE(panel.objectName(), QStringLiteral("waitingPanel"));
+    QVERIFY(panel.heading().contains(
+        QStringLiteral("VID 04D8 with PID 000A or PID 00DF, or VID 239A with a PID containing 2B")));
+    QVERIFY(panel.errorText().isEmpty());
+
+    panel.setPortName(QStringLiteral("ttyUSB0"));
+    QVERIFY(panel.heading().contains(QStringLiteral("ttyUSB0")));
+
+    const QString rules = QStringLiteral("60-tarnwick.rules");
+    panel.setLastError(QStringLiteral("Device or resource busy"));
+    QVERIFY(!panel.errorText().contains(rules));
+    panel.setLastError(QStringLiteral("Permission denied"));
+#ifdef Q_OS_LINUX
+    QVERIFY(panel.errorText().contains(rules));
+#endif
+    panel.setLastError(QString());
+    QVERIFY(panel.errorText().isEmpty());
+}
+
+QTEST_MAIN(TestWaitingPanel)
+#include "tst_waitingpanel.moc"
