@@ -19,9 +19,9 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(tarnterm);
     QApplication app(argc, argv);
     TarnTerm window;
-    // INTEGRATION: hand the named port and the log file to the window here,
-    // before it is shown, e.g. window.setPortName(options.portName) and
-    // window.setLogFile(options.logFile); both empty when not given.
+    if (!options.portName.isEmpty())
+        window.setPortName(options.portName);
+    window.setLogFile(options.logFile);
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();

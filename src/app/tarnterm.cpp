@@ -4,9 +4,12 @@
 #include "functiondlg.h"
 #include "hexview.h"
 #include "keydispatch.h"
+#include "namedportsource.h"
 #include "pacedsender.h"
+#include "receivelog.h"
 #include "serialport.h"
 #include "ui_zivid.h"
+#include "waitingpanel.h"
 #include "zividview.h"
 
 #include <QAction>
@@ -38,7 +41,7 @@ namespace {
 // Off by default: it writes every byte the device sends, and a terminal
 // started from the desktop would fill the journal with them. Switched on with
 // QT_LOGGING_RULES="tarnterm.receive.debug=true".
-Q_LOGGING_CATEGORY(receiveLog, "tarnterm.receive", QtInfoMsg)
+Q_LOGGING_CATEGORY(receiveCategory, "tarnterm.receive", QtInfoMsg)
 
 // The longest the console lags behind while bytes keep arriving.
 constexpr int showInterval = 40;
@@ -76,6 +79,14 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
     auto *textLayout = new QHBoxLayout(ui->textGroup);
     textLayout->addWidget(termView);
+    // Takes the console's place while it is hidden, that is while no device
+    // is connected.
+    waitingPanel = new WaitingPanel(ui->textGroup);
+    textLayout->addWidget(waitingPanel);
+    receiveLog = new ReceiveLog(this);
+    connect(receiveLog, &ReceiveLog::failed, this, [this](const QString &fileName, const QString &reason) {
+        showStatus(tr("Can't write the log file %1 (%2); logging stopped.").arg(fileName, reason));
+    });
 
     hexEdit = new HexView(nullptr);
     hexEdit->setDisabled(true);
@@ -113,6 +124,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(watch, &ConnectionWatch::connected, this, &TarnTerm::showConnected);
     connect(watch, &ConnectionWatch::disconnected, this, &TarnTerm::showDisconnected);
     connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
+    connect(watch, &ConnectionWatch::openFailed, waitingPanel, &WaitingPanel::setLastError);
     pacedSender = new PacedSender([this](const QByteArray &bytes) { return writeToPort(bytes); },
                                   [this] { return delay; }, this);
     connect(pacedSender, &PacedSender::writeFailed, this,
@@ -138,6 +150,21 @@ SerialPort *TarnTerm::currentPort() const
 void TarnTerm::setDeviceSource(DeviceSource *source)
 {
     watch->setDeviceSource(source);
+}
+
+void TarnTerm::setPortName(const QString &portName)
+{
+    const NamedPortSource port(portName);
+    watch->setPortFinder([port] { return port.presentPorts(); });
+    waitingPanel->setPortName(port.portName());
+}
+
+void TarnTerm::setLogFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        receiveLog->close();
+    else
+        receiveLog->open(fileName);
 }
 
 void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
@@ -191,7 +218,8 @@ void TarnTerm::readComm()
     QByteArray batch;
     if (serialPort)
         batch.swap(serialPort->receivedBytes);
-    qCDebug(receiveLog) << "TarnTerm::readComm() : " << batch;
+    qCDebug(receiveCategory) << "TarnTerm::readComm() : " << batch;
+    receiveLog->append(batch);
     hexEdit->appendData(batch);
     unshownBatches.append(batch);
     if (!showTimer->isActive()) {

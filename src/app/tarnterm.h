@@ -12,8 +12,10 @@ class DeviceSource;
 class FunctionDlg;
 class HexView;
 class PacedSender;
+class ReceiveLog;
 class QTimer;
 class SerialPort;
+class WaitingPanel;
 class ZIvidView;
 
 namespace Ui {
@@ -46,6 +48,12 @@ public:
     // Where the watch looks for devices; the platform's own source unless a
     // caller (a test, the demo) hands in another. Not owned.
     void setDeviceSource(DeviceSource *source);
+
+    // Follows the port of that name instead of discovering devices: opened
+    // when it appears, dropped when it goes, reopened when it comes back.
+    void setPortName(const QString &portName);
+    // Appends every received byte to the file, across reconnects; empty: none.
+    void setLogFile(const QString &fileName);
 
     // Asks for the capture file's name; the save dialog unless replaced.
     void setCaptureFileNameProvider(std::function<QString()> provider);
@@ -85,6 +93,8 @@ private:
     FunctionFlagList crFlags;
     FunctionDlg *functionDlg = nullptr;
     ZIvidView *termView = nullptr;
+    WaitingPanel *waitingPanel = nullptr;
+    ReceiveLog *receiveLog = nullptr;
     HexView *hexEdit = nullptr;
     int delay = 5;
     ConnectionWatch *watch = nullptr;

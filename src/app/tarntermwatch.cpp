@@ -7,6 +7,7 @@
 #include "hexview.h"
 #include "serialport.h"
 #include "ui_zivid.h"
+#include "waitingpanel.h"
 #include "zividview.h"
 
 #include <QGroupBox>
@@ -24,8 +25,10 @@ void TarnTerm::showConnected(SerialPort *port)
     connect(port, &SerialPort::readComm, this, &TarnTerm::readComm);
     termView->setEnabled(true);
     hexEdit->setEnabled(true);
-    termView->setFocus(Qt::OtherFocusReason);
+    waitingPanel->setLastError(QString());
+    waitingPanel->hide();
     termView->show();
+    termView->setFocus(Qt::OtherFocusReason);
     ui->hexaGroup->setVisible(hexamode);
     hexEdit->show();
 }
@@ -41,4 +44,5 @@ void TarnTerm::showDisconnected()
     hexEdit->setDisabled(true);
     termView->hide();
     hexEdit->hide();
+    waitingPanel->show();
 }

@@ -75,6 +75,7 @@ bool ConnectionWatch::connectDevice(const QStringList &ports)
 
     if (!port->openPort(name)) {
         qDebug() << "open failed:" << port->errorString();
+        emit openFailed(port->errorString());
         port->closePort();
         delete port;
         return false;

@@ -44,6 +44,8 @@ signals:
     // No port is open any more (or an open failed).
     void disconnected();
     void statusMessage(const QString &text);
+    // A listed port would not open; reason is the system's text.
+    void openFailed(const QString &reason);
 
 private:
     bool connectDevice(const QStringList &ports);

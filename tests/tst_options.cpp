@@ -1,0 +1,162 @@
+#include "fakedevicesource.h"
+#include "hexview.h"
+#include "messagelog.h"
+#include "serialport.h"
+#include "simulateddevice.h"
+#include "tarnterm.h"
+#include "testenvironment.h"
+#include "waitingpanel.h"
+
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString found = QStringLiteral("the Tarnwick Device was found. [");
+
+std::unique_ptr<TarnTerm> shownWindow()
+{
+    auto window = std::make_unique<TarnTerm>();
+    window->show();
+    return window;
+}
+
+void tick(TarnTerm *window)
+{
+    QMetaObject::invokeMethod(window, "checkConnection");
+}
+
+WaitingPanel *panelOf(TarnTerm *window)
+{
+    return window->findChild<WaitingPanel *>(QStringLiteral("waitingPanel"));
+}
+
+} // namespace
+
+// The bench options: a port named by the user, the receive log, and the
+// panel that says what the terminal waits for.
+class OptionsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initTestEnvironment(); }
+    void init() { settingsStore().clear(); }
+
+    void namedPortIsFollowedAcrossReplug();
+    void logKeepsEveryByteAcrossAReconnect();
+    void failingLogIsReportedOnceAndTheConsoleGoesOn();
+    void panelShowsWhileWaitingAndWhyTheOpenFailed();
+};
+
+void OptionsTest::namedPortIsFollowedAcrossReplug()
+{
+    SimulatedDevice device;
+    device.unplug();
+    auto window = shownWindow();
+    // No discovery: the port is named, and not there yet.
+    window->setPortName(device.portName());
+    tick(window.get());
+    QVERIFY(!window->currentPort());
+    QVERIFY(panelOf(window.get())->heading().contains(device.portName()));
+
+    QVERIFY(device.plug());
+    tick(window.get());
+    QVERIFY(window->currentPort());
+    QCOMPARE(window->statusBar()->currentMessage(), found + device.portName() + QStringLiteral("]"));
+
+    device.unplug();
+    QTRY_VERIFY(!window->currentPort());
+    QVERIFY(device.plug());
+    tick(window.get());
+    QVERIFY(window->currentPort());
+    QCOMPARE(window->currentPort()->portName(), device.portName());
+}
+
+void OptionsTest::logKeepsEveryByteAcrossAReconnect()
+{
+    QTemporaryDir dir;
+    const QString logName = dir.filePath(QStringLiteral("session.log"));
+    {
+        QFile earlier(logName);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier session\n");
+    }
+    SimulatedDevice device;
+    auto window = shownWindow();
+    window->setPortName(device.portName());
+    window->setLogFile(logName);
+    tick(window.get());
+    QVERIFY(window->currentPort());
+
+    QByteArray sent("first\r\n\0\xff", 9);
+    device.send(sent);
+    QTRY_COMPARE(window->findChild<HexView *>()->data().size(), sent.size());
+
+    device.unplug();
+    QTRY_VERIFY(!window->currentPort());
+    QVERIFY(device.plug());
+    tick(window.get());
+    QVERIFY(window->currentPort());
+    const QByteArray more(5000, 'x');
+    device.send(more);
+    sent += more;
+    QTRY_COMPARE(window->findChild<HexView *>()->data().size(), sent.size());
+
+    QFile log(logName);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("earlier session\n") + sent);
+}
+
+void OptionsTest::failingLogIsReportedOnceAndTheConsoleGoesOn()
+{
+    SimulatedDevice device;
+    auto window = shownWindow();
+    window->setPortName(device.portName());
+    // Every write to /dev/full fails with "No space left on device".
+    window->setLogFile(QStringLiteral("/dev/full"));
+    tick(window.get());
+    QVERIFY(window->currentPort());
+
+    MessageLog messages;
+    device.send("one\r\n");
+    QTRY_VERIFY(window->statusBar()->currentMessage().contains(QStringLiteral("/dev/full")));
+    device.send("two\r\n");
+    QTRY_COMPARE(window->findChild<HexView *>()->data(), QByteArray("one\r\ntwo\r\n"));
+    QCOMPARE(messages.count(QStringLiteral("log file error")), 1);
+}
+
+void OptionsTest::panelShowsWhileWaitingAndWhyTheOpenFailed()
+{
+    QTemporaryDir dir;
+    FakeDeviceSource source;
+    auto window = shownWindow();
+    window->setDeviceSource(&source);
+    WaitingPanel *panel = panelOf(window.get());
+    QVERIFY(panel->isVisible());
+    QVERIFY(panel->heading().contains(QStringLiteral("04D8")));
+
+    // A listed device whose port will not open.
+    source.plug(dir.filePath(QStringLiteral("gone")));
+    tick(window.get());
+    QVERIFY(!window->currentPort());
+    QVERIFY(panel->isVisible());
+    QVERIFY(!panel->errorText().isEmpty());
+
+    SimulatedDevice device;
+    source.clear();
+    source.plug(device.portName());
+    tick(window.get());
+    QVERIFY(window->currentPort());
+    QVERIFY(!panel->isVisible());
+
+    device.unplug();
+    QTRY_VERIFY(panel->isVisible());
+}
+
+QTEST_MAIN(OptionsTest)
+#include "tst_options.moc"
