@@ -31,5 +31,9 @@ ReceivedText ReceivedText::fromBatch(const QByteArray &batch, bool afterCr)
         }
         atStart = false;
     }
+    if (!result.bytes.isEmpty())
+        result.crOpen = result.bytes.endsWith('\r');
+    else
+        result.crOpen = afterCr && result.screenErasures == 0 && !absorbedLf;
     return result;
 }
