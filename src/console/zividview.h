@@ -30,6 +30,8 @@ public:
     void displayBatches(const QList<QByteArray> &batches);
     void clear();
     bool isEmpty() const { return m_text.size() == 0; }
+    // Characters shown, each line break one.
+    qint64 textSize() const { return m_text.size(); }
 
     QString toPlainText() const { return m_text.toPlainText(); }
     QString toHtml() const { return m_text.toHtml(); }
