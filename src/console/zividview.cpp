@@ -36,6 +36,15 @@ QChar controlPicture(uchar c)
     return QChar(c == 0x7f ? 0x2421 : 0x2400 + c);
 }
 
+// The letters the pictures show, for fonts that have no pictures.
+const char *controlName(uchar c)
+{
+    static const char *const names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
+                                        "VT", "FF", "CR", "SO", "SI", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                        "SYN", "ETB", "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US"};
+    return c == 0x7f ? "DEL" : names[c & 0x1f];
+}
+
 bool isWordChar(uchar c)
 {
     return c == '_' || QChar(c).isLetterOrNumber();
@@ -210,10 +219,16 @@ void ZIvidView::applyFont()
             cell = std::max(cell, advances[c]);
     }
     m_cellWidth = cell;
+    m_hasControlPictures = metrics.inFont(QChar(0x241b));
+    m_pictureFont = m_drawingFont;
+    m_pictureFont.setPixelSize(std::max(4, m_lineHeight * 2 / 5));
+    m_pictureFont.setWeight(QFont::Normal);
+    const QFontMetricsF pictureMetrics(m_pictureFont);
+    m_pictureLetterWidth = pictureMetrics.horizontalAdvance(QLatin1Char('M'));
+    m_pictureLetterHeight = pictureMetrics.height();
     for (int c = 0; c < 256; ++c)
         m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
     updateColumns();
-    m_rows.setColumns(m_text, m_rows.columns());
     refresh();
 }
 
@@ -283,11 +298,12 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
             run += QChar(c);
         } else {
             flush();
-            if (c != '\t') {
-                painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : text);
-                const QChar shown = isControl(c) ? controlPicture(c) : QChar(c);
-                painter.drawText(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), Qt::AlignCenter, shown);
-            }
+            const QRectF cell(cellX(column), y, m_cellWidth, m_lineHeight);
+            painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : text);
+            if (isControl(c))
+                drawControlPicture(painter, cell, c);
+            else if (c != '\t')
+                painter.drawText(cell, Qt::AlignCenter, QString(QChar(c)));
         }
         column = next;
     }
@@ -296,6 +312,27 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
     const qint64 breakAt = start + length;
     if (i == length && column < columns && breakAt >= selectionFrom && breakAt < selectionTo)
         painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
+}
+
+// The font's own picture if it has one, else its letters drawn small and
+// stepping down across the cell, as the pictures show them.
+void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
+{
+    if (m_hasControlPictures) {
+        painter.drawText(cell, Qt::AlignCenter, QString(controlPicture(c)));
+        return;
+    }
+    const QByteArray name(controlName(c));
+    const QFont font = painter.font();
+    painter.setFont(m_pictureFont);
+    const qreal step = name.size() > 1 ? (cell.width() - m_pictureLetterWidth) / (name.size() - 1) : 0;
+    const qreal rise = (cell.height() - m_pictureLetterHeight) / std::max(1, name.size() - 1);
+    for (int k = 0; k < name.size(); ++k) {
+        painter.drawText(QRectF(cell.left() + k * step, cell.top() + k * rise, m_pictureLetterWidth,
+                                m_pictureLetterHeight),
+                         Qt::AlignCenter, QString(QChar(name.at(k))));
+    }
+    painter.setFont(font);
 }
 
 qint64 ZIvidView::positionAt(const QPoint &point) const

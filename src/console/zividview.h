@@ -99,6 +99,7 @@ private:
     void selectTo(qint64 position);
     void removeSelection();
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
+    void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
 
     QFont m_termFont;
     QColor m_fontColor;
@@ -114,6 +115,10 @@ private:
     int m_lineHeight = 16;
     int m_ascent = 12;
     bool m_fitsCell[256] = {};
+    bool m_hasControlPictures = false;
+    QFont m_pictureFont;
+    qreal m_pictureLetterWidth = 4;
+    qreal m_pictureLetterHeight = 6;
 
     bool m_pinned = true;
     bool m_refreshPending = false;
