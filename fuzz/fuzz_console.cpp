@@ -1,12 +1,14 @@
 // Feeds the console received batches and holds what it shows against the
 // plain model of the console, batch by batch; checks the pure byte rules on
-// every batch on the way.
+// every batch on the way, and that without backspaces the split into
+// batches changes nothing.
 //
 // Input: a run of chunks, each one control byte and then the batch. The low
 // six bits of the control byte give the batch's length; with both high bits
 // set, console and model are cleared before the batch arrives.
 
 #include "consolemodel.h"
+#include "consoletext.h"
 #include "fuzzapplication.h"
 #include "fuzzinput.h"
 #include "receivedtext.h"
@@ -70,14 +72,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ZIvidView &view = console();
     ConsoleModel model;
     view.clear();
+    // Without backspaces or clears, the same bytes in one batch show the same.
+    QByteArray all;
+    bool splitMatters = false;
 
     while (!input.atEnd()) {
         const quint8 control = input.takeByte();
         if ((control & 0xc0) == 0xc0) {
             view.clear();
             model.clear();
+            splitMatters = true;
         }
         const QByteArray batch = input.takeBytes(control & 0x3f);
+        all += batch;
+        splitMatters = splitMatters || batch.contains('\b');
         checkByteRules(batch, false);
         checkByteRules(batch, true);
 
@@ -86,6 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString shown = view.toPlainText();
         if (shown != model.text())
             reportMismatch(shown, model, batch);
+    }
+    if (!splitMatters) {
+        ConsoleText whole;
+        whole.append(all);
+        FUZZ_CHECK(whole.toPlainText() == view.toPlainText());
     }
     return 0;
 }

@@ -58,10 +58,15 @@ qint64 ConsoleRows::prefix(qint64 count) const
     return sum;
 }
 
+// Node i covers the lines (i - lowBit(i), i]: its own plus the nodes that
+// cover the rest, one per lower bit, usually none or one.
 void ConsoleRows::push(qint64 rows)
 {
     const qint64 i = qint64(m_tree.size());
-    m_tree.push_back(rows + prefix(i - 1) - prefix(i - lowBit(i)));
+    qint64 sum = rows;
+    for (qint64 child = 1; child < lowBit(i); child *= 2)
+        sum += m_tree[size_t(i - child)];
+    m_tree.push_back(sum);
     m_total += rows;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include <vector>
+#include <deque>
 
 class ConsoleText;
 
@@ -44,7 +44,8 @@ private:
     qint64 prefix(qint64 count) const;
 
     int m_columns = 80;
-    // 1-based Fenwick tree over the rows of each line.
-    std::vector<qint64> m_tree {0};
+    // 1-based Fenwick tree over the rows of each line; a deque, so that
+    // growing it never copies it whole.
+    std::deque<qint64> m_tree {0};
     qint64 m_total = 0;
 };

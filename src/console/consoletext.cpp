@@ -6,6 +6,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstring>
 
 ConsoleText::ConsoleText()
 {
@@ -41,6 +42,18 @@ void ConsoleText::append(const QByteArray &batch)
     }
 }
 
+namespace {
+
+// Bytes that end a run of plain characters.
+struct SpecialBytes
+{
+    bool table[256] = {};
+    SpecialBytes() { table[uchar('\r')] = table[uchar('\n')] = table[uchar('\t')] = true; }
+};
+const SpecialBytes special;
+
+} // namespace
+
 // CR LF, a lone CR and a lone LF each become one '\n'.
 void ConsoleText::appendShown(const char *bytes, qint64 count)
 {
@@ -48,23 +61,31 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
     while (i < count) {
         const qint64 offset = m_size & chunkMask;
         if (size_t(m_size >> chunkBits) == m_chunks.size())
-            m_chunks.emplace_back(new char[chunkSize]);
+            m_chunks.emplace_back(allocateChunk(size_t(chunkSize)));
         char *out = m_chunks.back().get() + offset;
-        const qint64 room = chunkSize - offset;
+        const qint64 limit = i + std::min(count - i, chunkSize - offset);
         qint64 written = 0;
-        while (i < count && written < room) {
+        while (i < limit) {
+            qint64 end = i;
+            while (end < limit && !special.table[uchar(bytes[end])])
+                ++end;
+            std::memcpy(out + written, bytes + i, size_t(end - i));
+            written += end - i;
+            i = end;
+            if (i == limit)
+                break;
             const char c = bytes[i++];
-            if (c == '\r' || c == '\n') {
-                if (c == '\r' && i < count && bytes[i] == '\n')
-                    ++i;
-                out[written++] = '\n';
-                m_lineStarts.push_back(m_size + written);
-                m_tabLines.push_back(false);
-            } else {
-                if (c == '\t')
-                    m_tabLines.back() = true;
+            if (c == '\t') {
+                m_tabLines.back() = true;
                 out[written++] = c;
+                continue;
             }
+            // A CR LF pair is one break (counted as taking the CR's room).
+            if (c == '\r' && i < count && bytes[i] == '\n')
+                ++i;
+            out[written++] = '\n';
+            m_lineStarts.push_back(m_size + written);
+            m_tabLines.push_back(false);
         }
         m_size += written;
     }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "chunkmemory.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <deque>
-#include <memory>
 #include <vector>
 
 class QIODevice;
@@ -46,7 +47,7 @@ public:
     QString toHtml() const;
 
 private:
-    static constexpr int chunkBits = 20;
+    static constexpr int chunkBits = 21;
     static constexpr qint64 chunkSize = qint64(1) << chunkBits;
     static constexpr qint64 chunkMask = chunkSize - 1;
 
@@ -55,7 +56,7 @@ private:
     void popChar();
     void changed(qint64 line);
 
-    std::vector<std::unique_ptr<char[]>> m_chunks;
+    std::vector<ChunkPointer> m_chunks;
     qint64 m_size = 0;
     // A deque grows in small blocks, so a long index is never copied whole.
     std::deque<qint64> m_lineStarts;
