@@ -5,6 +5,7 @@
 #include "testenvironment.h"
 #include "zividview.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,6 +35,7 @@ private slots:
     void lfAfterClearedCrStartsANewLine();
     void nulOnlyBatchStillScrollsToBottom();
     void anySplitShowsWhatOneBatchShows();
+    void largeTextMatchesTheModel();
     void rows_data();
     void rows();
     void scrollRangeCountsRows();
@@ -223,6 +225,39 @@ void ConsoleTest::anySplitShowsWhatOneBatchShows()
         QCOMPARE(splitModel.text(), wholeModel.text());
         QCOMPARE(whole.toPlainText(), wholeModel.text());
     }
+}
+
+// Megabytes, so that the store's memory runs into several pieces; the
+// backspaces come in bursts that reach back across where one piece ends.
+void ConsoleTest::largeTextMatchesTheModel()
+{
+    const QByteArray alphabet("\0\r\n\tabc\xe9", 8);
+    QRandomGenerator random(99);
+    ConsoleText text;
+    ConsoleModel model;
+    while (model.text().size() < 5 * 1024 * 1024) {
+        QByteArray batch(random.bounded(64 * 1024), Qt::Uninitialized);
+        for (char &byte : batch)
+            byte = alphabet.at(random.bounded(alphabet.size()));
+        if (random.bounded(4) == 0)
+            batch.prepend(QByteArray(random.bounded(20000), '\b'));
+        text.append(batch);
+        model.addBatch(batch);
+    }
+    QCOMPARE(text.toPlainText(), model.text());
+    QCOMPARE(text.lineCount(), model.text().count(QLatin1Char('\n')) + 1);
+
+    QByteArray written;
+    QBuffer buffer(&written);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(text.writePlainText(&buffer));
+    QCOMPARE(written, model.text().toLatin1());
+
+    // Cut across the end of the first piece.
+    const qint64 from = 2 * 1024 * 1024 - 1000;
+    text.remove(from, from + 5000);
+    QCOMPARE(text.toPlainText(), model.text().remove(int(from), 5000));
+    QCOMPARE(text.lineOf(from), model.text().left(int(from)).count(QLatin1Char('\n')));
 }
 
 void ConsoleTest::rows_data()

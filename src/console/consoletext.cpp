@@ -6,7 +6,9 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 ConsoleText::ConsoleText()
 {
@@ -18,6 +20,10 @@ ConsoleText::~ConsoleText() = default;
 void ConsoleText::clear()
 {
     m_chunks.clear();
+    m_chunks.emplace_back(static_cast<char *>(std::malloc(size_t(firstChunkStart))));
+    if (!m_chunks.front())
+        throw std::bad_alloc();
+    m_firstChunkCapacity = firstChunkStart;
     m_size = 0;
     m_lineStarts.assign(1, 0);
     m_tabLines.assign(1, false);
@@ -62,8 +68,11 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
         const qint64 offset = m_size & chunkMask;
         if (size_t(m_size >> chunkBits) == m_chunks.size())
             m_chunks.emplace_back(allocateChunk(size_t(chunkSize)));
+        else if (m_chunks.size() == 1 && m_size == m_firstChunkCapacity)
+            growFirstChunk();
+        const qint64 capacity = m_chunks.size() == 1 ? m_firstChunkCapacity : chunkSize;
         char *out = m_chunks.back().get() + offset;
-        const qint64 limit = i + std::min(count - i, chunkSize - offset);
+        const qint64 limit = i + std::min(count - i, capacity - offset);
         qint64 written = 0;
         while (i < limit) {
             qint64 end = i;
@@ -91,11 +100,24 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
     }
 }
 
+// A short text starts in a small first chunk that doubles up to the full
+// size, so a console holding a few lines does not take a whole chunk.
+void ConsoleText::growFirstChunk()
+{
+    const qint64 capacity = std::min(chunkSize, 2 * m_firstChunkCapacity);
+    char *grown = static_cast<char *>(std::realloc(m_chunks.front().get(), size_t(capacity)));
+    if (!grown)
+        throw std::bad_alloc();
+    m_chunks.front().release();
+    m_chunks.front().reset(grown);
+    m_firstChunkCapacity = capacity;
+}
+
 void ConsoleText::popChar()
 {
     const char c = at(m_size - 1);
     --m_size;
-    if ((m_size & chunkMask) == 0)
+    if ((m_size & chunkMask) == 0 && m_chunks.size() > 1)
         m_chunks.pop_back();
     if (c == '\n') {
         m_lineStarts.pop_back();
@@ -113,7 +135,7 @@ void ConsoleText::remove(qint64 from, qint64 to)
     const QByteArray tail = mid(to, m_size - to);
     changed(lineOf(from));
     m_size = from;
-    m_chunks.resize(size_t((m_size + chunkMask) >> chunkBits));
+    m_chunks.resize(std::max<size_t>(1, size_t((m_size + chunkMask) >> chunkBits)));
     while (m_lineStarts.back() > from) {
         m_lineStarts.pop_back();
         m_tabLines.pop_back();

@@ -51,12 +51,16 @@ private:
     static constexpr qint64 chunkSize = qint64(1) << chunkBits;
     static constexpr qint64 chunkMask = chunkSize - 1;
 
+    static constexpr qint64 firstChunkStart = 4096;
+
     void appendShown(const char *bytes, qint64 count);
+    void growFirstChunk();
     void putChar(char c);
     void popChar();
     void changed(qint64 line);
 
     std::vector<ChunkPointer> m_chunks;
+    qint64 m_firstChunkCapacity = 0;
     qint64 m_size = 0;
     // A deque grows in small blocks, so a long index is never copied whole.
     std::deque<qint64> m_lineStarts;
