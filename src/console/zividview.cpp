@@ -99,7 +99,9 @@ ZIvidView::ZIvidView(QWidget *parent)
     setAcceptDrops(false);
     viewport()->setAcceptDrops(false);
     viewport()->setCursor(Qt::IBeamCursor);
+    // paintEvent covers every pixel: nothing below needs painting first.
     viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalScrollBar()->setSingleStep(1);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
