@@ -308,7 +308,7 @@ void ConsoleTest::scrollRangeCountsRows()
     view.resize(400, 200);
     view.show();
     view.displayData(QByteArray("line\n").repeated(100));
-    const int lineHeight = qCeil(QFontMetricsF(view.drawingFont()).height());
+    const int lineHeight = qCeil(QFontMetricsF(view.drawingFont(), view.viewport()).height());
     QScrollBar *bar = view.verticalScrollBar();
     // 101 rows, the last one empty; at the end the last row is whole.
     QTRY_COMPARE(bar->maximum(), 101 - view.viewport()->height() / lineHeight);
@@ -337,7 +337,7 @@ void ConsoleTest::mouseSelects()
     view.show();
     view.displayData("hello world\nsecond line");
     QCoreApplication::processEvents();
-    const QFontMetricsF metrics(view.drawingFont());
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
     const qreal cell = metrics.horizontalAdvance(QLatin1Char('M'));
     const int lineHeight = qCeil(metrics.height());
     const auto at = [&](int column, int row) {
