@@ -366,7 +366,9 @@ void TestAppearance::missingFamilyDrawsInAFixedFont()
     ZIvidView view;
     view.setTermFont(QFont(QStringLiteral("No Such Face At All"), 13, QFont::Bold, true));
     const QFont drawn = view.drawingFont();
-    QVERIFY2(QFontInfo(drawn).fixedPitch(), qPrintable(QFontInfo(drawn).family()));
+    const QFontMetricsF metrics(drawn);
+    QVERIFY2(metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W')),
+             qPrintable(QFontInfo(drawn).family()));
     QCOMPARE(drawn.pointSize(), 13);
     QVERIFY(drawn.bold() && drawn.italic());
     QCOMPARE(view.termFont().family(), QStringLiteral("No Such Face At All"));

@@ -67,15 +67,25 @@ bool isInstalled(const QString &family)
                        [&](const QString &f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
 }
 
+// By the advances, not the font's own flag: some monospaced faces (Noto Sans
+// Mono) do not set it.
+bool isMonospaced(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal width = metrics.horizontalAdvance(QLatin1Char('M'));
+    return width > 0 && metrics.horizontalAdvance(QLatin1Char('i')) == width
+        && metrics.horizontalAdvance(QLatin1Char('.')) == width;
+}
+
 // The chosen font if its family is installed, or if the font system stands a
 // fixed-width face in for it (Liberation Mono for Courier New); otherwise
 // the system's fixed-width font in the chosen size, weight and style.
 QFont drawingFontFor(const QFont &chosen)
 {
-    if (isInstalled(chosen.family()) || QFontInfo(chosen).fixedPitch())
+    if (isInstalled(chosen.family()) || isMonospaced(chosen))
         return chosen;
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (!QFontInfo(font).fixedPitch()) {
+    if (!isMonospaced(font)) {
         // Some platform plugins, offscreen among them, name a proportional one.
         font.setFamily(QStringLiteral("monospace"));
         font.setStyleHint(QFont::TypeWriter);
