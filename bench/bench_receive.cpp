@@ -25,10 +25,10 @@ enum class Delivery {
     LockstepReads, // each 64-byte piece only after the window took the last
 };
 
-void drain(qint64 megabytes, Delivery delivery, bool hexMode = true)
+void drain(qint64 megabytes, Delivery delivery, bool hexMode = true, bool dots = false)
 {
     const qint64 size = megabytes * 1024 * 1024;
-    const QByteArray text = Bench::textOf(size);
+    const QByteArray text = dots ? QByteArray(int(size), '.') : Bench::textOf(size);
     Session session(hexMode);
 
     // Cost per byte of each batch, timed around the window's receive slot.
@@ -66,8 +66,10 @@ void drain(qint64 megabytes, Delivery delivery, bool hexMode = true)
     const double cpu = Bench::cpuSeconds() - cpuBefore;
 
     const char *const deliveries[] = {"large writes", "64-byte writes", "64-byte reads in lockstep"};
-    const QString name = QStringLiteral("receive %1 MB, %2%3")
-                             .arg(megabytes).arg(QLatin1String(deliveries[int(delivery)]))
+    const QString name = QStringLiteral("receive %1 MB%2, %3%4")
+                             .arg(megabytes)
+                             .arg(dots ? QStringLiteral(" of dots, no line break") : QString())
+                             .arg(QLatin1String(deliveries[int(delivery)]))
                              .arg(hexMode ? QString() : QStringLiteral(", hex off"));
     Bench::report(name + QStringLiteral(": throughput"), megabytes / seconds, QStringLiteral("MB/s"));
     Bench::report(name + QStringLiteral(": CPU per wall"), 100.0 * cpu / seconds, QStringLiteral("%"));
@@ -131,6 +133,7 @@ int main(int argc, char *argv[])
         drain(megabytes, Delivery::SmallWrites);
         drain(megabytes, Delivery::LockstepReads);
         drain(megabytes, Delivery::SmallWrites, false);
+        drain(megabytes, Delivery::SmallWrites, false, true);
     }
     steady(10);
     steady(10, false);

@@ -3,14 +3,16 @@
 # all, then prints one Markdown table and the machine they ran on.
 #
 # Longer runs: RECEIVE_SIZES="1 10 100 200" NOBREAKS_SECONDS=120 NOBREAKS_DOTS_SECONDS=20 \
-#   CONSOLE_MEGABYTES=1024 BIGSCREEN_LINES=1000000 bench/run_all.sh
+#   CONSOLE_MEGABYTES=1024 BIGSCREEN_LINES=1000000 NOBREAKS_SLOW_SECONDS=600 bench/run_all.sh
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
 receive_sizes=${RECEIVE_SIZES:-"1 10"}
 nobreaks_seconds=${NOBREAKS_SECONDS:-60}
-# Dots make one paragraph that only grows; its layout cost grows faster.
+# Dots make one line that only grows.
 dots_seconds=${NOBREAKS_DOTS_SECONDS:-5}
+# Dots at 11.5 KB/s, as a device printing progress sends them; off unless asked.
+slow_seconds=${NOBREAKS_SLOW_SECONDS:-0}
 console_megabytes=${CONSOLE_MEGABYTES:-100}
 bigscreen_lines=${BIGSCREEN_LINES:-"100000 1000000"}
 
@@ -33,6 +35,9 @@ run bench_console hex "$console_megabytes"
 run bench_receive $receive_sizes
 run bench_nobreaks "$nobreaks_seconds" binary
 run bench_nobreaks "$dots_seconds" dots
+if [ "$slow_seconds" -gt 0 ]; then
+    run bench_nobreaks "$slow_seconds" dots 11.5
+fi
 for lines in $bigscreen_lines; do
     run bench_bigscreen "$lines"
 done

@@ -21,7 +21,7 @@ public:
     void setReadOnly(bool readOnly);
     bool isReadOnly() const;
 
-    // All bytes held, as one copy.
+    // All bytes held, as one copy (so at most 2 GB of them).
     QByteArray data() const;
     qint64 size() const { return m_size; }
     void setData(const QByteArray &data);
