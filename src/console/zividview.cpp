@@ -189,11 +189,9 @@ void ZIvidView::updateColumns()
     const qint64 topLine = m_rows.lineOfRow(verticalScrollBar()->value(), &rowInLine);
     m_rows.update(m_text);
     m_rows.setColumns(m_text, columns);
-    if (!m_pinned) {
-        const bool pinned = m_pinned;
+    if (!m_pinned && topLine >= 0) {
         refresh();
         verticalScrollBar()->setValue(int(std::min<qint64>(INT_MAX, m_rows.firstRowOf(topLine))));
-        m_pinned = pinned && verticalScrollBar()->value() == verticalScrollBar()->maximum();
     }
     scheduleRefresh();
 }
