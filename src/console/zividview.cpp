@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -122,7 +123,7 @@ ZIvidView::ZIvidView(QWidget *parent)
 void ZIvidView::displayData(const QByteArray &data)
 {
     m_text.append(data);
-    m_rows.update(m_text);
+    updateRows();
     pinToEnd();
 }
 
@@ -130,14 +131,23 @@ void ZIvidView::displayBatches(const QList<QByteArray> &batches)
 {
     for (const QByteArray &batch : batches)
         m_text.append(batch);
-    m_rows.update(m_text);
+    updateRows();
     pinToEnd();
+}
+
+// Notes the first row that changed, so that a view that did not scroll
+// repaints only from there down: a growing last line costs one row.
+void ZIvidView::updateRows()
+{
+    const qint64 line = std::min(m_text.firstChangedLine(), m_text.lineCount() - 1);
+    m_rows.update(m_text);
+    m_changedFromRow = std::min(m_changedFromRow, m_rows.firstRowOf(line));
 }
 
 void ZIvidView::clear()
 {
     m_text.clear();
-    m_rows.update(m_text);
+    updateRows();
     m_anchor = m_cursor = 0;
     pinToEnd();
 }
@@ -163,6 +173,7 @@ void ZIvidView::refresh()
     m_refreshPending = false;
     QScrollBar *bar = verticalScrollBar();
     const bool pinned = m_pinned;
+    const int top = bar->value();
     const int page = pageRows();
     const qint64 maximum = std::min<qint64>(INT_MAX, std::max<qint64>(0, m_rows.rowCount() - page));
     bar->setPageStep(page);
@@ -170,7 +181,14 @@ void ZIvidView::refresh()
     if (pinned)
         bar->setValue(bar->maximum());
     m_pinned = bar->value() == bar->maximum() || pinned;
-    viewport()->update();
+    const qint64 changed = m_changedFromRow - top;
+    m_changedFromRow = std::numeric_limits<qint64>::max();
+    if (bar->value() == top && changed > 0) {
+        if (changed < page + 1)
+            viewport()->update(0, int(changed) * m_lineHeight, viewport()->width(), viewport()->height());
+    } else {
+        viewport()->update();
+    }
 }
 
 int ZIvidView::pageRows() const
@@ -201,6 +219,7 @@ void ZIvidView::resizeEvent(QResizeEvent *event)
     QAbstractScrollArea::resizeEvent(event);
     updateColumns();
     refresh();
+    viewport()->update();
 }
 
 void ZIvidView::scrollContentsBy(int, int)
@@ -240,6 +259,7 @@ void ZIvidView::applyFont()
         m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
     updateColumns();
     refresh();
+    viewport()->update();
 }
 
 // Rows sit at the top; with the view at the end the last row is the last
@@ -464,7 +484,7 @@ void ZIvidView::removeSelection()
     const qint64 from = std::min(m_anchor, m_cursor);
     m_text.remove(from, std::max(m_anchor, m_cursor));
     m_anchor = m_cursor = from;
-    m_rows.update(m_text);
+    updateRows();
     scheduleRefresh();
 }
 

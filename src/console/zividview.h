@@ -91,6 +91,7 @@ private:
     void applyFont();
     void pinToEnd();
     void scheduleRefresh();
+    void updateRows();
     void refresh();
     void updateColumns();
     int lineHeight() const { return m_lineHeight; }
@@ -121,6 +122,8 @@ private:
     qreal m_pictureLetterHeight = 6;
 
     bool m_pinned = true;
+    // The first row whose text changed since the last refresh.
+    qint64 m_changedFromRow = 0;
     bool m_refreshPending = false;
     qint64 m_anchor = 0;
     qint64 m_cursor = 0;
