@@ -1,6 +1,6 @@
 // Receive path: how fast the terminal drains a device into the console and
-// the hex view (hex mode on), whether a batch gets dearer as the session
-// grows, the memory it takes, and the load at a steady 1 MB/s.
+// the hex view (hex mode on, and once off), whether a batch gets dearer as
+// the session grows, the memory it takes, and the load at a steady 1 MB/s.
 //
 // bench_receive [megabytes...]   (default 1 10 100)
 
@@ -16,21 +16,6 @@
 
 namespace {
 
-// Lines of 78 characters and CR LF, as a device printing text sends them.
-QByteArray textOf(qint64 size)
-{
-    QByteArray text;
-    text.reserve(int(size));
-    for (qint64 line = 0; text.size() < size; ++line) {
-        QByteArray row = QByteArray::number(line).rightJustified(8, '0') + ' ';
-        while (row.size() < 78)
-            row += char('a' + (row.size() + line) % 26);
-        text += row + "\r\n";
-    }
-    text.truncate(int(size));
-    return text;
-}
-
 using Bench::Responsiveness;
 using Bench::Session;
 
@@ -40,11 +25,11 @@ enum class Delivery {
     LockstepReads, // each 64-byte piece only after the window took the last
 };
 
-void drain(qint64 megabytes, Delivery delivery)
+void drain(qint64 megabytes, Delivery delivery, bool hexMode = true, bool dots = false)
 {
     const qint64 size = megabytes * 1024 * 1024;
-    const QByteArray text = textOf(size);
-    Session session;
+    const QByteArray text = dots ? QByteArray(int(size), '.') : Bench::textOf(size);
+    Session session(hexMode);
 
     // Cost per byte of each batch, timed around the window's receive slot.
     QVector<double> costs;
@@ -81,10 +66,14 @@ void drain(qint64 megabytes, Delivery delivery)
     const double cpu = Bench::cpuSeconds() - cpuBefore;
 
     const char *const deliveries[] = {"large writes", "64-byte writes", "64-byte reads in lockstep"};
-    const QString name = QStringLiteral("receive %1 MB, %2")
-                             .arg(megabytes).arg(QLatin1String(deliveries[int(delivery)]));
+    const QString name = QStringLiteral("receive %1 MB%2, %3%4")
+                             .arg(megabytes)
+                             .arg(dots ? QStringLiteral(" of dots, no line break") : QString())
+                             .arg(QLatin1String(deliveries[int(delivery)]))
+                             .arg(hexMode ? QString() : QStringLiteral(", hex off"));
     Bench::report(name + QStringLiteral(": throughput"), megabytes / seconds, QStringLiteral("MB/s"));
     Bench::report(name + QStringLiteral(": CPU per wall"), 100.0 * cpu / seconds, QStringLiteral("%"));
+    Bench::report(name + QStringLiteral(": CPU per MB"), cpu / megabytes, QStringLiteral("s"));
     Bench::report(name + QStringLiteral(": worst input wait"), input.worst, QStringLiteral("ms"));
     Bench::report(name + QStringLiteral(": memory per MB"),
                   (Bench::residentMegabytes() - memoryBefore) / megabytes, QStringLiteral("MB/MB"));
@@ -102,10 +91,10 @@ void drain(qint64 megabytes, Delivery delivery)
 
 // A device printing steadily at 1 MB/s in 64-byte packets for a while. The
 // device runs in a thread of its own; "terminal CPU" is the window's thread.
-void steady(int seconds)
+void steady(int seconds, bool hexMode = true)
 {
-    const QByteArray text = textOf(1024 * 1024);
-    Session session;
+    const QByteArray text = Bench::textOf(1024 * 1024);
+    Session session(hexMode);
     Responsiveness input;
     const double cpuBefore = Bench::cpuSeconds();
     const double terminalCpuBefore = Bench::threadCpuSeconds();
@@ -118,7 +107,8 @@ void steady(int seconds)
     const double elapsed = wall.elapsed() / 1000.0;
     const double terminalCpu = Bench::threadCpuSeconds() - terminalCpuBefore;
     const double cpu = Bench::cpuSeconds() - cpuBefore;
-    const QString name = QStringLiteral("steady 1 MB/s for %1 s: ").arg(seconds);
+    const QString name = QStringLiteral("steady 1 MB/s for %1 s%2: ")
+                             .arg(seconds).arg(hexMode ? QString() : QStringLiteral(", hex off"));
     Bench::report(name + QStringLiteral("terminal CPU"), 100.0 * terminalCpu / elapsed, QStringLiteral("% of a core"));
     Bench::report(name + QStringLiteral("CPU with the device"), 100.0 * cpu / elapsed, QStringLiteral("% of a core"));
     Bench::report(name + QStringLiteral("worst input wait"), input.worst, QStringLiteral("ms"));
@@ -142,7 +132,10 @@ int main(int argc, char *argv[])
         drain(megabytes, Delivery::LargeWrites);
         drain(megabytes, Delivery::SmallWrites);
         drain(megabytes, Delivery::LockstepReads);
+        drain(megabytes, Delivery::SmallWrites, false);
+        drain(megabytes, Delivery::SmallWrites, false, true);
     }
     steady(10);
+    steady(10, false);
     return 0;
 }

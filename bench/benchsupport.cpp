@@ -77,6 +77,20 @@ void report(const QString &name, double value, const QString &unit)
     std::fflush(stdout);
 }
 
+QByteArray textOf(qint64 size)
+{
+    QByteArray text;
+    text.reserve(int(size));
+    for (qint64 line = 0; text.size() < size; ++line) {
+        QByteArray row = QByteArray::number(line).rightJustified(8, '0') + ' ';
+        while (row.size() < 78)
+            row += char('a' + (row.size() + line) % 26);
+        text += row + "\r\n";
+    }
+    text.truncate(int(size));
+    return text;
+}
+
 ZIvidView *console(TarnTerm *window)
 {
     return window->findChild<ZIvidView *>();
@@ -120,7 +134,7 @@ Session::~Session() = default;
 
 qint64 Session::shown() const
 {
-    return hexView(window.get())->data().size();
+    return hexView(window.get())->size();
 }
 
 PacedSender::PacedSender(Session &session, const QByteArray &stream, qint64 bytesPerSecond, int seconds)

@@ -27,6 +27,9 @@ double threadCpuSeconds();   // user + system time of the calling thread
 double residentMegabytes();  // current resident set size
 void report(const QString &name, double value, const QString &unit);
 
+// Lines of 78 characters and CR LF, as a device printing text sends them.
+QByteArray textOf(qint64 size);
+
 ZIvidView *console(TarnTerm *window);
 HexView *hexView(TarnTerm *window);
 

@@ -2,17 +2,22 @@
 # Builds the benchmark programs (Release, into build-bench/) and runs them
 # all, then prints one Markdown table and the machine they ran on.
 #
-# Longer runs: RECEIVE_SIZES="1 10 100 200" NOBREAKS_SECONDS=120 NOBREAKS_DOTS_SECONDS=20 bench/run_all.sh
+# Longer runs: RECEIVE_SIZES="1 10 100 200" NOBREAKS_SECONDS=120 NOBREAKS_DOTS_SECONDS=20 \
+#   CONSOLE_MEGABYTES=1024 BIGSCREEN_LINES=1000000 NOBREAKS_SLOW_SECONDS=600 bench/run_all.sh
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
 receive_sizes=${RECEIVE_SIZES:-"1 10"}
 nobreaks_seconds=${NOBREAKS_SECONDS:-60}
-# Dots make one paragraph that only grows; its layout cost grows faster.
+# Dots make one line that only grows.
 dots_seconds=${NOBREAKS_DOTS_SECONDS:-5}
+# Dots at 11.5 KB/s, as a device printing progress sends them; off unless asked.
+slow_seconds=${NOBREAKS_SLOW_SECONDS:-0}
+console_megabytes=${CONSOLE_MEGABYTES:-100}
+bigscreen_lines=${BIGSCREEN_LINES:-"100000 1000000"}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_receive bench_nobreaks bench_bigscreen \
+cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
     bench_pacedsend bench_discovery >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
@@ -24,11 +29,18 @@ run() {
     echo "running $name $*" >&2
     "$build/bench/$name" "$@" 2>/dev/null >>"$results"
 }
+run bench_console console "$console_megabytes"
+run bench_console hex "$console_megabytes"
 # shellcheck disable=SC2086 # the sizes are separate arguments
 run bench_receive $receive_sizes
 run bench_nobreaks "$nobreaks_seconds" binary
 run bench_nobreaks "$dots_seconds" dots
-run bench_bigscreen
+if [ "$slow_seconds" -gt 0 ]; then
+    run bench_nobreaks "$slow_seconds" dots 11.5
+fi
+for lines in $bigscreen_lines; do
+    run bench_bigscreen "$lines"
+done
 run bench_pacedsend
 run bench_discovery
 

@@ -56,6 +56,8 @@ private slots:
     void confirmedColourDialogApplies();
     void confirmedFontDialogApplies();
     void confirmUnchangedRebuildsSameText();
+    void drawsInTheChosenWeight();
+    void missingFamilyDrawsInAFixedFont();
 };
 
 void TestAppearance::initTestCase()
@@ -345,6 +347,42 @@ void TestAppearance::confirmUnchangedRebuildsSameText()
     QCOMPARE(view.fontColor(), QColor(100, 110, 120));
     QCOMPARE(view.backColor(), QColor(130, 140, 150));
     QCOMPARE(view.styleSheet(), before);
+}
+
+// The sheet's weights are not what a style sheet reads; the text is drawn
+// in the chosen font itself.
+void TestAppearance::drawsInTheChosenWeight()
+{
+    ZIvidView view;
+    view.setTermFont(QFont(QStringLiteral("DejaVu Sans Mono"), 11, QFont::Bold));
+    QCOMPARE(view.drawingFont(), view.termFont());
+    QVERIFY(QFontInfo(view.drawingFont()).bold());
+    view.setTermFont(QFont(QStringLiteral("DejaVu Sans Mono"), 11, QFont::Normal));
+    QCOMPARE(QFontInfo(view.drawingFont()).weight(), int(QFont::Normal));
+}
+
+void TestAppearance::missingFamilyDrawsInAFixedFont()
+{
+    ZIvidView view;
+    view.setTermFont(QFont(QStringLiteral("No Such Face At All"), 13, QFont::Bold, true));
+    const QFont drawn = view.drawingFont();
+    const QFontMetricsF metrics(drawn);
+    QVERIFY2(metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W')),
+             qPrintable(QFontInfo(drawn).family()));
+    QCOMPARE(drawn.pointSize(), 13);
+    QVERIFY(drawn.bold() && drawn.italic());
+    QCOMPARE(view.termFont().family(), QStringLiteral("No Such Face At All"));
+
+    QFont offered;
+    ModalWatcher watcher([&offered](QWidget *modal) {
+        if (auto *dialog = qobject_cast<QFontDialog *>(modal))
+            offered = dialog->currentFont();
+        modal->close();
+    });
+    view.changeFont();
+    QCOMPARE(watcher.count(), 1);
+    QCOMPARE(QFontInfo(offered).family(), QFontInfo(drawn).family());
+    QCOMPARE(view.termFont().family(), QStringLiteral("No Such Face At All"));
 }
 
 QTEST_MAIN(TestAppearance)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -79,6 +80,7 @@ private slots:
     void replacesExistingFile();
     void openFailure_data();
     void openFailure();
+    void readOnlyFolderWritesTheFileItself();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
     void cancelWritesNothing();
@@ -246,15 +248,43 @@ void TestCapture::openFailure()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.log")));
     m_view->displayData("kept");
 
-    ModalWatcher watcher;
+    QString details;
+    ModalWatcher watcher([&details](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            details = box->informativeText();
+        modal->close();
+    });
     saveCaptureAs(name);
 
     QCOMPARE(watcher.count(), 1);
     QCOMPARE(watcher.className(), QStringLiteral("QMessageBox"));
     QCOMPARE(watcher.title(), QStringLiteral("save capture file Error!"));
     QCOMPARE(watcher.text(), QStringLiteral("Can't Open File"));
+    // The name and the system's reason, below the text.
+    QVERIFY2(details.startsWith(m_dir->filePath(name) + QLatin1Char('\n')) && details.size() > name.size() + 1,
+             qPrintable(details));
     QCOMPARE(m_view->toPlainText(), QStringLiteral("kept"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+// The folder takes no new file, but the capture file in it is writable.
+void TestCapture::readOnlyFolderWritesTheFileItself()
+{
+    QDir dir(m_dir->path());
+    QVERIFY(dir.mkdir(QStringLiteral("locked")));
+    const QString path = dir.filePath(QStringLiteral("locked/capture.log"));
+    QVERIFY(writeFile(path, QByteArray("old capture, longer than the new one")));
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner));
+    if (writeFile(dir.filePath(QStringLiteral("locked/probe")), "x"))
+        QSKIP("the folder is writable to this user anyway");
+
+    m_view->displayData("new");
+    ModalWatcher watcher;
+    saveCaptureAs(path);
+    QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QCOMPARE(watcher.count(), 0);
+    QCOMPARE(readAll(path), QByteArray("new"));
 }
 
 void TestCapture::failedWriteKeepsOldFile_data()
@@ -313,11 +343,11 @@ void TestCapture::clearScreenEmptiesConsole()
     m_view->setFontColor(QColor(1, 2, 3));
     const QString sheet = m_view->styleSheet();
     m_view->displayData("line one\nline two\n");
-    QVERIFY(!m_view->document()->isEmpty());
+    QVERIFY(!m_view->isEmpty());
 
     QVERIFY(QMetaObject::invokeMethod(m_window, "clearScreen"));
 
-    QVERIFY(m_view->document()->isEmpty());
+    QVERIFY(m_view->isEmpty());
     QCOMPARE(m_view->styleSheet(), sheet);
     m_view->displayData("again");
     QCOMPARE(m_view->toPlainText(), QStringLiteral("again"));

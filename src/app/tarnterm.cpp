@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -47,6 +48,15 @@ Q_LOGGING_CATEGORY(receiveCategory, "tarnterm.receive", QtInfoMsg)
 constexpr int showInterval = 40;
 // The most text one insertion takes; more waits for the next pass.
 constexpr int showSliceBytes = 32 * 1024;
+
+void showCaptureError(QWidget *parent, const QString &title, const QString &text, const QString &fileName,
+                      const QString &reason)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + reason);
+    box.exec();
+}
+
 } // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
@@ -272,22 +282,23 @@ void TarnTerm::saveCapture()
     while (!unshownBatches.isEmpty())
         showReceived();
 
-    const QString text = fileName.contains(QLatin1String(".html")) ? termView->toHtml()
-                                                                    : termView->toPlainText();
     // Written aside and renamed over the target only when complete, so a
     // failed write never leaves a truncated capture in place of a good one.
+    // Where the folder takes no new file, an existing one is written directly.
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        QMessageBox::critical(window(), tr("save capture file Error!"), tr("Can't Open File"),
-                              QMessageBox::Ok, QMessageBox::NoButton);
+        showCaptureError(window(), tr("save capture file Error!"), tr("Can't Open File"), fileName,
+                         file.errorString());
         return;
     }
-    const QByteArray bytes = text.toLatin1();
+    const bool html = fileName.contains(QLatin1String(".html"));
+    const bool written = html ? termView->writeHtml(&file) : termView->writePlainText(&file);
     // commit() flushes the buffered bytes without noticing a short write (a
     // full disk), and would then rename the cut-off file over the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+    if (!written || !file.flush() || !file.commit()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        QMessageBox::critical(window(), tr("save capture file Error!"), tr("Can't Write File"),
-                              QMessageBox::Ok, QMessageBox::NoButton);
+        showCaptureError(window(), tr("save capture file Error!"), tr("Can't Write File"), fileName, reason);
     }
 }

@@ -9,6 +9,9 @@ struct ReceivedText
 {
     int screenErasures = 0; // characters to erase from the screen first
     QByteArray bytes;       // then these to append, as Latin-1
+    // The screen still ends with a CR's line break that no LF completed, so
+    // the next batch is to be read with afterCr set.
+    bool crOpen = false;
 
     // afterCr: the screen ends with a line break made by a CR, so an LF that
     // opens this batch (NULs aside) is its second half and adds nothing.

@@ -1,54 +1,554 @@
 #include "zividview.h"
 
 #include "consolestylesheet.h"
-#include "receivedtext.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
-#include <QDebug>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
-#include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+Q_LOGGING_CATEGORY(consoleLog, "tarnterm.console")
+
+constexpr int textMargin = 4;
+
+bool isControl(uchar c)
+{
+    return (c < 0x20 && c != '\t') || c == 0x7f;
+}
+
+// The Control Pictures block: U+2400 + the byte, U+2421 for DEL.
+QChar controlPicture(uchar c)
+{
+    return QChar(c == 0x7f ? 0x2421 : 0x2400 + c);
+}
+
+// The letters the pictures show, for fonts that have no pictures.
+const char *controlName(uchar c)
+{
+    static const char *const names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
+                                        "VT", "FF", "CR", "SO", "SI", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                        "SYN", "ETB", "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US"};
+    return c == 0x7f ? "DEL" : names[c & 0x1f];
+}
+
+bool isWordChar(uchar c)
+{
+    return c == '_' || QChar(c).isLetterOrNumber();
+}
+
+QColor opaque(const QColor &color)
+{
+    return color.isValid() ? QColor(color.rgb()) : QColor(Qt::black);
+}
+
+QColor blend(const QColor &a, const QColor &b)
+{
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+bool isInstalled(const QString &family)
+{
+    const QStringList families = QFontDatabase().families();
+    return std::any_of(families.begin(), families.end(),
+                       [&](const QString &f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+}
+
+// By the advances, not the font's own flag: some monospaced faces (Noto Sans
+// Mono) do not set it.
+bool isMonospaced(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal width = metrics.horizontalAdvance(QLatin1Char('M'));
+    return width > 0 && metrics.horizontalAdvance(QLatin1Char('i')) == width
+        && metrics.horizontalAdvance(QLatin1Char('.')) == width;
+}
+
+// The chosen font if its family is installed, or if the font system stands a
+// fixed-width face in for it (Liberation Mono for Courier New); otherwise
+// the system's fixed-width font in the chosen size, weight and style.
+QFont drawingFontFor(const QFont &chosen)
+{
+    if (isInstalled(chosen.family()) || isMonospaced(chosen))
+        return chosen;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!isMonospaced(font)) {
+        // Some platform plugins, offscreen among them, name a proportional one.
+        font.setFamily(QStringLiteral("monospace"));
+        font.setStyleHint(QFont::TypeWriter);
+    }
+    if (chosen.pointSizeF() > 0)
+        font.setPointSizeF(chosen.pointSizeF());
+    font.setWeight(chosen.weight());
+    font.setStyle(chosen.style());
+    return QFont(QFontInfo(font).family(), font.pointSize(), font.weight(), font.italic());
+}
+
+} // namespace
 
 ZIvidView::ZIvidView(QWidget *parent)
-    : QTextEdit(parent)
+    : QAbstractScrollArea(parent)
     , m_termFont(QStringLiteral("Courier New"), 10, 50, false)
     , m_fontColor(255, 255, 255, 255)
     , m_backColor(67, 136, 101, 255)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setReadOnly(true);
-    setAcceptRichText(true);
-    // Editable interaction keeps Tab in the widget and shows the cursor; key
-    // presses still never edit, since keyPressEvent never reaches the base.
-    setTextInteractionFlags(Qt::TextEditorInteraction);
-    setUndoRedoEnabled(false);
-    ensureCursorVisible();
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    // paintEvent covers every pixel: nothing below needs painting first.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    verticalScrollBar()->setSingleStep(1);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { m_pinned = value == verticalScrollBar()->maximum(); });
+    applyFont();
 }
 
+void ZIvidView::displayData(const QByteArray &data)
+{
+    m_text.append(data);
+    updateRows();
+    pinToEnd();
+}
+
+void ZIvidView::displayBatches(const QList<QByteArray> &batches)
+{
+    for (const QByteArray &batch : batches)
+        m_text.append(batch);
+    updateRows();
+    pinToEnd();
+}
+
+// Notes the first row that changed, so that a view that did not scroll
+// repaints only from there down: a growing last line costs one row.
+void ZIvidView::updateRows()
+{
+    const qint64 line = std::min(m_text.firstChangedLine(), m_text.lineCount() - 1);
+    m_rows.update(m_text);
+    m_changedFromRow = std::min(m_changedFromRow, m_rows.firstRowOf(line));
+}
+
+void ZIvidView::clear()
+{
+    m_text.clear();
+    updateRows();
+    m_anchor = m_cursor = 0;
+    pinToEnd();
+}
+
+// The scroll bar and the screen catch up once per pass of the event loop,
+// however many batches arrive in it.
 void ZIvidView::pinToEnd()
 {
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End, QTextCursor::MoveAnchor);
-    setTextCursor(cursor);
+    m_pinned = true;
+    scheduleRefresh();
+}
+
+void ZIvidView::scheduleRefresh()
+{
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QMetaObject::invokeMethod(this, &ZIvidView::refresh, Qt::QueuedConnection);
+}
+
+void ZIvidView::refresh()
+{
+    m_refreshPending = false;
+    QScrollBar *bar = verticalScrollBar();
+    const bool pinned = m_pinned;
+    const int top = bar->value();
+    const int page = pageRows();
+    const qint64 maximum = std::min<qint64>(INT_MAX, std::max<qint64>(0, m_rows.rowCount() - page));
+    bar->setPageStep(page);
+    bar->setRange(0, int(maximum));
+    if (pinned)
+        bar->setValue(bar->maximum());
+    m_pinned = bar->value() == bar->maximum() || pinned;
+    const qint64 changed = m_changedFromRow - top;
+    m_changedFromRow = std::numeric_limits<qint64>::max();
+    if (bar->value() == top && changed > 0) {
+        if (changed < page + 1)
+            viewport()->update(0, int(changed) * m_lineHeight, viewport()->width(), viewport()->height());
+    } else {
+        viewport()->update();
+    }
+}
+
+int ZIvidView::pageRows() const
+{
+    return std::max(1, viewport()->height() / m_lineHeight);
+}
+
+void ZIvidView::updateColumns()
+{
+    const int width = viewport()->width() - 2 * textMargin;
+    const int columns = std::max(1, int(width / m_cellWidth));
+    if (columns == m_rows.columns() && m_rows.rowCount() > 0)
+        return;
+    // The line at the top stays at the top, unless the view follows the end.
+    qint64 rowInLine = 0;
+    const qint64 topLine = m_rows.lineOfRow(verticalScrollBar()->value(), &rowInLine);
+    m_rows.update(m_text);
+    m_rows.setColumns(m_text, columns);
+    if (!m_pinned && topLine >= 0) {
+        refresh();
+        verticalScrollBar()->setValue(int(std::min<qint64>(INT_MAX, m_rows.firstRowOf(topLine))));
+    }
+    scheduleRefresh();
+}
+
+void ZIvidView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateColumns();
+    refresh();
+    viewport()->update();
+}
+
+void ZIvidView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void ZIvidView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
+        viewport()->update();
+}
+
+void ZIvidView::applyFont()
+{
+    m_drawingFont = drawingFontFor(m_termFont);
+    const QFontMetricsF metrics(m_drawingFont, viewport());
+    m_lineHeight = std::max(1, int(std::ceil(metrics.height())));
+    m_ascent = int(std::ceil(metrics.ascent()));
+    qreal advances[256];
+    qreal cell = 1;
+    for (int c = 0; c < 256; ++c) {
+        advances[c] = metrics.horizontalAdvance(QChar(c));
+        if (c >= 0x20 && c < 0x7f)
+            cell = std::max(cell, advances[c]);
+    }
+    m_cellWidth = cell;
+    m_hasControlPictures = metrics.inFont(QChar(0x241b));
+    m_pictureFont = m_drawingFont;
+    m_pictureFont.setPixelSize(std::max(4, m_lineHeight * 2 / 5));
+    m_pictureFont.setWeight(QFont::Normal);
+    const QFontMetricsF pictureMetrics(m_pictureFont);
+    m_pictureLetterWidth = pictureMetrics.horizontalAdvance(QLatin1Char('M'));
+    m_pictureLetterHeight = pictureMetrics.height();
+    for (int c = 0; c < 256; ++c)
+        m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
+    updateColumns();
+    refresh();
+    viewport()->update();
+}
+
+// Rows sit at the top; with the view at the end the last row is the last
+// whole one, so the top row is never cut.
+void ZIvidView::paintEvent(QPaintEvent *)
+{
+    if (m_refreshPending)
+        refresh();
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), opaque(m_backColor));
+    painter.setFont(m_drawingFont);
+    const qint64 top = verticalScrollBar()->value();
+    const qint64 end = std::min(m_rows.rowCount(), top + viewport()->height() / m_lineHeight + 1);
+    for (qint64 row = top; row < end; ++row) {
+        qint64 rowInLine = 0;
+        const qint64 line = m_rows.lineOfRow(row, &rowInLine);
+        drawRow(painter, line, rowInLine, qreal((row - top) * m_lineHeight));
+    }
+}
+
+void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y)
+{
+    const QColor back = opaque(m_backColor);
+    QColor text = opaque(m_fontColor);
+    if (!isEnabled())
+        text = blend(text, back);
+    const QColor dimmed = blend(text, back);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlightedText = palette().color(QPalette::HighlightedText);
+    const qint64 selectionFrom = std::min(m_anchor, m_cursor);
+    const qint64 selectionTo = std::min(std::max(m_anchor, m_cursor), m_text.size());
+
+    const int columns = m_rows.columns();
+    const qint64 start = m_text.lineStart(line);
+    const qint64 length = m_text.lineLength(line);
+    qint64 i = m_rows.rowOffset(m_text, line, rowInLine);
+    const qreal baseline = y + m_ascent;
+    const auto cellX = [this](int column) { return textMargin + column * m_cellWidth; };
+
+    // Characters that fit their cell go out in runs of one selection state.
+    QString run;
+    int runColumn = 0;
+    bool runSelected = false;
+    const auto flush = [&] {
+        if (run.isEmpty())
+            return;
+        painter.setPen(runSelected ? highlightedText : text);
+        painter.drawText(QPointF(cellX(runColumn), baseline), run);
+        run.clear();
+    };
+
+    int column = 0;
+    for (; i < length && column < columns; ++i) {
+        const qint64 position = start + i;
+        const uchar c = uchar(m_text.at(position));
+        const int next = m_rows.cellEnd(char(c), column);
+        const bool selected = position >= selectionFrom && position < selectionTo;
+        if (selected)
+            painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), highlight);
+        if (m_fitsCell[c]) {
+            if (run.isEmpty() || selected != runSelected) {
+                flush();
+                runColumn = column;
+                runSelected = selected;
+            }
+            run += QChar(c);
+        } else {
+            flush();
+            const QRectF cell(cellX(column), y, m_cellWidth, m_lineHeight);
+            painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : text);
+            if (isControl(c))
+                drawControlPicture(painter, cell, c);
+            else if (c != '\t')
+                painter.drawText(cell, Qt::AlignCenter, QString(QChar(c)));
+        }
+        column = next;
+    }
+    flush();
+    // A selected line break shows as one selected cell after the line.
+    const qint64 breakAt = start + length;
+    if (i == length && column < columns && breakAt >= selectionFrom && breakAt < selectionTo)
+        painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
+}
+
+// The font's own picture if it has one, else its letters drawn small and
+// stepping down across the cell, as the pictures show them.
+void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
+{
+    if (m_hasControlPictures) {
+        painter.drawText(cell, Qt::AlignCenter, QString(controlPicture(c)));
+        return;
+    }
+    const QByteArray name(controlName(c));
+    const QFont font = painter.font();
+    painter.setFont(m_pictureFont);
+    const qreal step = name.size() > 1 ? (cell.width() - m_pictureLetterWidth) / (name.size() - 1) : 0;
+    const qreal rise = (cell.height() - m_pictureLetterHeight) / std::max(1, name.size() - 1);
+    for (int k = 0; k < name.size(); ++k) {
+        painter.drawText(QRectF(cell.left() + k * step, cell.top() + k * rise, m_pictureLetterWidth,
+                                m_pictureLetterHeight),
+                         Qt::AlignCenter, QString(QChar(name.at(k))));
+    }
+    painter.setFont(font);
+}
+
+qint64 ZIvidView::positionAt(const QPoint &point) const
+{
+    if (m_rows.rowCount() == 0)
+        return 0;
+    const qint64 row = verticalScrollBar()->value() + std::max(0, point.y()) / m_lineHeight;
+    if (row >= m_rows.rowCount())
+        return m_text.size();
+    qint64 rowInLine = 0;
+    const qint64 line = m_rows.lineOfRow(row, &rowInLine);
+    const qint64 start = m_text.lineStart(line);
+    const qint64 length = m_text.lineLength(line);
+    const qreal x = point.x() - textMargin;
+    int column = 0;
+    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i) {
+        if (column >= m_rows.columns())
+            return start + i;
+        const int next = m_rows.cellEnd(m_text.at(start + i), column);
+        // The nearer edge of the cell under the pointer.
+        if (x < (column + next) * m_cellWidth / 2)
+            return start + i;
+        column = next;
+    }
+    return start + length;
+}
+
+void ZIvidView::selectTo(qint64 position)
+{
+    m_cursor = position;
+    viewport()->update();
+}
+
+void ZIvidView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const qint64 position = positionAt(event->pos());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        m_anchor = position;
+    m_selecting = true;
+    selectTo(position);
+}
+
+void ZIvidView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    // Dragging past the top or bottom edge scrolls a row at a time.
+    if (event->pos().y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (event->pos().y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    selectTo(positionAt(event->pos()));
+}
+
+void ZIvidView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_selecting)
+        return;
+    m_selecting = false;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && m_anchor != m_cursor)
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void ZIvidView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    qint64 from = positionAt(event->pos());
+    if (from >= m_text.size() || !isWordChar(uchar(m_text.at(from)))) {
+        m_anchor = from;
+        selectTo(std::min(from + 1, m_text.size()));
+        return;
+    }
+    qint64 to = from;
+    while (from > 0 && isWordChar(uchar(m_text.at(from - 1))))
+        --from;
+    while (to < m_text.size() && isWordChar(uchar(m_text.at(to))))
+        ++to;
+    m_anchor = from;
+    selectTo(to);
+}
+
+QString ZIvidView::selectedText() const
+{
+    const qint64 from = std::min(m_anchor, m_cursor);
+    const qint64 to = std::min(std::max(m_anchor, m_cursor), m_text.size());
+    return QString::fromLatin1(m_text.mid(from, to - from));
+}
+
+void ZIvidView::selectAll()
+{
+    m_anchor = 0;
+    selectTo(m_text.size());
+}
+
+void ZIvidView::copy()
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void ZIvidView::cut()
+{
+    copy();
+    removeSelection();
+}
+
+void ZIvidView::deleteSelection()
+{
+    removeSelection();
+}
+
+void ZIvidView::removeSelection()
+{
+    const qint64 from = std::min(m_anchor, m_cursor);
+    m_text.remove(from, std::max(m_anchor, m_cursor));
+    m_anchor = m_cursor = from;
+    updateRows();
+    scheduleRefresh();
+}
+
+void ZIvidView::paste()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
+        return;
+    m_pinned = true;
+    refresh();
+    const QString text = mime->text();
+    qCDebug(consoleLog) << text;
+    emit keyInput(Qt::Key_F35, text);
+}
+
+QMenu *ZIvidView::createStandardContextMenu()
+{
+    auto *menu = new QMenu(this);
+    const bool selection = !selectedText().isEmpty();
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    menu->addAction(tr("Cu&t"), this, &ZIvidView::cut)->setEnabled(selection);
+    menu->addAction(tr("&Copy"), this, &ZIvidView::copy)->setEnabled(selection);
+    menu->addAction(tr("&Paste"), this, &ZIvidView::paste)->setEnabled(mime && mime->hasText());
+    menu->addAction(tr("Delete"), this, &ZIvidView::deleteSelection)->setEnabled(selection);
+    menu->addSeparator();
+    menu->addAction(tr("Select All"), this, &ZIvidView::selectAll)->setEnabled(!isEmpty());
+    return menu;
+}
+
+void ZIvidView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// The keys an editor keeps from the window's shortcuts stay with the
+// console too: typing keys and the standard editing chords.
+bool ZIvidView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier || key == QKeySequence::Copy
+            || key == QKeySequence::Paste || key == QKeySequence::Cut || key == QKeySequence::Undo
+            || key == QKeySequence::Redo || key == QKeySequence::SelectAll) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// Tab and Shift+Tab are keys for the device, not focus moves.
+bool ZIvidView::focusNextPrevChild(bool)
+{
+    return false;
 }
 
 void ZIvidView::keyPressEvent(QKeyEvent *event)
 {
-    pinToEnd();
-    ensureCursorVisible();
+    m_pinned = true;
+    refresh();
     emit keyInput(event->key(), event->text());
-}
-
-void ZIvidView::insertFromMimeData(const QMimeData *source)
-{
-    pinToEnd();
-    ensureCursorVisible();
-    const QString text = source->text();
-    qDebug() << text;
-    emit keyInput(Qt::Key_F35, text);
 }
 
 void ZIvidView::dragEnterEvent(QDragEnterEvent *) {}
@@ -56,82 +556,11 @@ void ZIvidView::dragMoveEvent(QDragMoveEvent *) {}
 void ZIvidView::dragLeaveEvent(QDragLeaveEvent *) {}
 void ZIvidView::dropEvent(QDropEvent *) {}
 
-void ZIvidView::displayData(const QByteArray &data)
-{
-    displayBatches({data});
-}
-
-namespace {
-
-// The text QTextCursor::insertText would make of bytes: CR LF, a lone CR and
-// a lone LF each become the one character that ends a paragraph. Text held
-// in this form can be shortened by one character exactly as
-// deletePreviousChar() shortens the document.
-QString documentText(const QByteArray &bytes)
-{
-    QString text = QString::fromLatin1(bytes);
-    QChar *out = text.data();
-    const QChar *in = text.constData();
-    const QChar *end = in + text.size();
-    while (in < end) {
-        const QChar c = *in++;
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && in < end && *in == QLatin1Char('\n'))
-                ++in;
-            *out++ = QChar::ParagraphSeparator;
-        } else {
-            *out++ = c;
-        }
-    }
-    text.truncate(int(out - text.constData()));
-    return text;
-}
-
-} // namespace
-
-// Each insertion lays out the last paragraph again, so the batches are first
-// put together in `pending`, which stands for text already at the end of the
-// document: a backspace takes back from it before it erases on the screen.
-void ZIvidView::displayBatches(const QList<QByteArray> &batches)
-{
-    pinToEnd();
-    QTextCursor cursor = textCursor();
-    QString pending;
-    const auto characterCount = [&] { return document()->characterCount() + pending.size(); };
-    for (const QByteArray &batch : batches) {
-        // The CR is still the last thing shown only if the document was not
-        // cleared or edited since.
-        const bool afterCr = m_endsWithCr && characterCount() == m_characterCountAfterCr;
-        const ReceivedText received = ReceivedText::fromBatch(batch, afterCr);
-        for (int i = 0; i < received.screenErasures; ++i) {
-            if (!pending.isEmpty()) {
-                pending.chop(1);
-            } else if (cursor.position() > 0) {
-                cursor.deletePreviousChar();
-                setTextCursor(cursor);
-                ensureCursorVisible();
-            } else {
-                break;
-            }
-        }
-        m_endsWithCr = afterCr && received.screenErasures == 0;
-        if (!received.bytes.isEmpty()) {
-            pending += documentText(received.bytes);
-            m_endsWithCr = received.bytes.endsWith('\r');
-        }
-        m_characterCountAfterCr = characterCount();
-    }
-    if (!pending.isEmpty()) {
-        cursor.insertText(pending);
-        setTextCursor(cursor);
-    }
-    ensureCursorVisible();
-}
-
 void ZIvidView::setTermFont(const QFont &font)
 {
     m_termFont = font;
     applyStyleSheet();
+    applyFont();
 }
 
 void ZIvidView::setFontColor(const QColor &color)
@@ -148,15 +577,18 @@ void ZIvidView::setBackColor(const QColor &color)
     applyStyleSheet();
 }
 
+// The sheet is kept for what reads it; the text is drawn from the values
+// themselves, since a sheet's weights are not QFont's.
 void ZIvidView::applyStyleSheet()
 {
     setStyleSheet(consoleStyleSheet(m_termFont, m_fontColor, m_backColor));
+    viewport()->update();
 }
 
 void ZIvidView::changeFont()
 {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, m_termFont, this);
+    const QFont font = QFontDialog::getFont(&ok, m_drawingFont, this);
     if (ok)
         setTermFont(font);
 }

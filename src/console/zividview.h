@@ -1,12 +1,23 @@
 #pragma once
 
+#include "consolerows.h"
+#include "consoletext.h"
+
+#include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
-#include <QTextEdit>
+
+class QIODevice;
+class QMenu;
 
 // The terminal's screen. Every key press and paste becomes one keyInput()
 // signal and never edits the text; received bytes are shown by displayData().
-class ZIvidView : public QTextEdit
+//
+// A view of its own over ConsoleText rather than a text editor: it keeps
+// every byte at about one byte of memory each and lays out only the rows on
+// screen, so appending, resizing and scrolling cost the same at a gigabyte
+// as at a kilobyte. The vertical scroll bar counts rows.
+class ZIvidView : public QAbstractScrollArea
 {
     Q_OBJECT
 
@@ -15,8 +26,29 @@ public:
 
     void displayData(const QByteArray &data);
     // Shows several batches, oldest first, exactly as one displayData() call
-    // per batch would, but with a single insertion into the document.
+    // per batch would.
     void displayBatches(const QList<QByteArray> &batches);
+    void clear();
+    bool isEmpty() const { return m_text.size() == 0; }
+    // Characters shown, each line break one.
+    qint64 textSize() const { return m_text.size(); }
+
+    QString toPlainText() const { return m_text.toPlainText(); }
+    QString toHtml() const { return m_text.toHtml(); }
+    // Stream the text into a file a chunk at a time; false when a write failed.
+    bool writePlainText(QIODevice *device) const { return m_text.writePlainText(device); }
+    bool writeHtml(QIODevice *device) const { return m_text.writeHtml(device); }
+
+    QString selectedText() const;
+    void selectAll();
+    void copy();
+    void cut();
+    void deleteSelection();
+    // Sends the clipboard's text as one paste.
+    void paste();
+    // Cut, Copy, Paste, Delete, Select All, without shortcuts: the keys go
+    // to the device.
+    QMenu *createStandardContextMenu();
 
     const QFont &termFont() const { return m_termFont; }
     const QColor &fontColor() const { return m_fontColor; }
@@ -24,6 +56,9 @@ public:
     void setTermFont(const QFont &font);
     void setFontColor(const QColor &color);
     void setBackColor(const QColor &color);
+    // What the text is drawn in: the chosen font, or the system's fixed-width
+    // font when the chosen family is not installed.
+    const QFont &drawingFont() const { return m_drawingFont; }
 
 signals:
     void keyInput(int, QString);
@@ -34,22 +69,63 @@ public slots:
     void changeBackColor();
 
 protected:
+    bool event(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    void pinToEnd();
     void applyStyleSheet();
+    void applyFont();
+    void pinToEnd();
+    void scheduleRefresh();
+    void updateRows();
+    void refresh();
+    void updateColumns();
+    int lineHeight() const { return m_lineHeight; }
+    int pageRows() const;
+    qint64 positionAt(const QPoint &point) const;
+    void selectTo(qint64 position);
+    void removeSelection();
+    void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
+    void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
 
     QFont m_termFont;
     QColor m_fontColor;
     QColor m_backColor;
-    // A batch that ended in CR leaves this set, so that an LF opening the
-    // next batch completes that line break instead of starting another.
-    bool m_endsWithCr = false;
-    int m_characterCountAfterCr = 0;
+    QFont m_drawingFont;
+
+    ConsoleText m_text;
+    ConsoleRows m_rows;
+
+    // Cells: every character takes cellWidth; some glyphs of a proportional
+    // font are narrower or wider and are drawn one by one.
+    qreal m_cellWidth = 8;
+    int m_lineHeight = 16;
+    int m_ascent = 12;
+    bool m_fitsCell[256] = {};
+    bool m_hasControlPictures = false;
+    QFont m_pictureFont;
+    qreal m_pictureLetterWidth = 4;
+    qreal m_pictureLetterHeight = 6;
+
+    bool m_pinned = true;
+    // The first row whose text changed since the last refresh.
+    qint64 m_changedFromRow = 0;
+    bool m_refreshPending = false;
+    qint64 m_anchor = 0;
+    qint64 m_cursor = 0;
+    bool m_selecting = false;
 };

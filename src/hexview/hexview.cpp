@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+
 HexView::HexView(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
@@ -41,12 +43,21 @@ bool HexView::isReadOnly() const
 
 QByteArray HexView::data() const
 {
-    return m_data;
+    if (m_chunks.size() == 1)
+        return m_chunks.front();
+    QByteArray all;
+    all.reserve(int(std::min<qint64>(m_size, INT_MAX)));
+    for (const QByteArray &chunk : m_chunks)
+        all += chunk;
+    return all;
 }
 
 void HexView::setData(const QByteArray &data)
 {
-    m_data = data;
+    m_chunks.clear();
+    m_size = 0;
+    appendData(data);
+    m_repaintTimer.stop();
     updateScrollBars();
     viewport()->update();
 }
@@ -55,9 +66,22 @@ void HexView::appendData(const QByteArray &data)
 {
     if (data.isEmpty())
         return;
-    // QByteArray grows its capacity geometrically, so a long run of small
-    // appends moves the bytes only a logarithmic number of times.
-    m_data.append(data);
+    for (int done = 0; done < data.size();) {
+        if (m_chunks.empty() || m_chunks.back().size() == chunkSize)
+            m_chunks.emplace_back();
+        QByteArray &chunk = m_chunks.back();
+        const int piece = std::min(data.size() - done, chunkSize - chunk.size());
+        if (chunk.isEmpty() && piece == data.size()) {
+            chunk = data; // shared with the caller, copied only when appended to
+        } else {
+            // Filled in place up to the reserve, never grown past it.
+            if (chunk.capacity() < chunkSize)
+                chunk.reserve(chunkSize);
+            chunk.append(data.constData() + done, piece);
+        }
+        done += piece;
+        m_size += piece;
+    }
     // Setting the scroll bars repaints them, and a repaint costs far more
     // than a small append: a stream of appends is shown at most once per
     // interval.
@@ -77,11 +101,18 @@ void HexView::showAppended()
     viewport()->update();
 }
 
-int HexView::rowCount() const
+qint64 HexView::rowCount() const
 {
-    // Written so that a size near INT_MAX cannot overflow.
-    const int size = m_data.size();
-    return size / hexDumpBytesPerRow + (size % hexDumpBytesPerRow != 0 ? 1 : 0);
+    return (m_size + hexDumpBytesPerRow - 1) / hexDumpBytesPerRow;
+}
+
+QString HexView::rowText(qint64 row) const
+{
+    const qint64 offset = row * hexDumpBytesPerRow;
+    const QByteArray &chunk = m_chunks[size_t(offset / chunkSize)];
+    const int inChunk = int(offset % chunkSize);
+    const int count = std::min(hexDumpBytesPerRow, chunk.size() - inChunk);
+    return hexDumpRow(quint32(offset), chunk.constData() + inChunk, count);
 }
 
 int HexView::margin() const
@@ -95,7 +126,7 @@ void HexView::updateScrollBars()
     const int lineHeight = fontMetrics().height();
     const int pageRows = qMax(1, viewport()->height() / lineHeight);
     // At the maximum the last row sits fully visible at the bottom.
-    verticalScrollBar()->setRange(0, qMax(0, rowCount() - pageRows));
+    verticalScrollBar()->setRange(0, int(std::clamp<qint64>(rowCount() - pageRows, 0, INT_MAX)));
     verticalScrollBar()->setPageStep(pageRows);
 
     const int rowWidth = 2 * margin() + fontMetrics().horizontalAdvance(QString(hexDumpRowLength, QLatin1Char('0')));
@@ -108,17 +139,15 @@ void HexView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     const QFontMetrics metrics = fontMetrics();
     const int lineHeight = metrics.height();
-    const int topRow = verticalScrollBar()->value();
+    const qint64 topRow = verticalScrollBar()->value();
     const QRect exposed = event->rect();
-    const int firstRow = topRow + exposed.top() / lineHeight;
-    const int endRow = qMin(rowCount(), topRow + exposed.bottom() / lineHeight + 1);
+    const qint64 firstRow = topRow + exposed.top() / lineHeight;
+    const qint64 endRow = std::min(rowCount(), topRow + exposed.bottom() / lineHeight + 1);
     const int x = margin() - horizontalScrollBar()->value();
 
-    for (int row = firstRow; row < endRow; ++row) {
-        const int offset = row * hexDumpBytesPerRow;
-        const int count = qMin(hexDumpBytesPerRow, m_data.size() - offset);
-        const int baseline = (row - topRow) * lineHeight + metrics.ascent();
-        painter.drawText(x, baseline, hexDumpRow(quint32(offset), m_data.constData() + offset, count));
+    for (qint64 row = firstRow; row < endRow; ++row) {
+        const int baseline = int(row - topRow) * lineHeight + metrics.ascent();
+        painter.drawText(x, baseline, rowText(row));
     }
 }
 

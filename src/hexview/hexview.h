@@ -4,9 +4,13 @@
 #include <QByteArray>
 #include <QTimer>
 
+#include <vector>
+
 // Read-only hex dump: an address column, 16 bytes per row in hexadecimal and
 // a character column. Only the rows on screen are painted, and appendData
-// costs what it appends, not what the view already holds.
+// costs what it appends, not what the view already holds: the bytes sit in
+// chunks that are filled once and never moved, so a gigabyte is no
+// harder than a kilobyte. The vertical scroll bar counts rows.
 class HexView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -17,11 +21,15 @@ public:
     void setReadOnly(bool readOnly);
     bool isReadOnly() const;
 
+    // All bytes held, as one copy (so at most 2 GB of them).
     QByteArray data() const;
+    qint64 size() const { return m_size; }
     void setData(const QByteArray &data);
     void appendData(const QByteArray &data);
     // Brings the scroll range up to date, then shows the last row.
     void scrollToEnd();
+    // The dump's row as painted.
+    QString rowText(qint64 row) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,12 +38,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    int rowCount() const;
+    qint64 rowCount() const;
     int margin() const;
     void updateScrollBars();
     void showAppended();
 
-    QByteArray m_data;
+    // A whole number of rows each, so a row never spans two chunks.
+    static constexpr int chunkSize = 1 << 20;
+    std::vector<QByteArray> m_chunks;
+    qint64 m_size = 0;
     // Only reported back: the view never edits, whatever the flag says.
     bool m_readOnly = true;
     QTimer m_repaintTimer;

@@ -39,7 +39,7 @@ void ConsoleModel::addBatch(const QByteArray &batch)
     }
     if (!pending.isEmpty())
         m_endsWithCr = pending.endsWith('\r');
-    else if (erased)
+    else if (erased || skippedLf)
         m_endsWithCr = false;
 }
 
