@@ -137,20 +137,38 @@ qint64 Session::shown() const
     return hexView(window.get())->size();
 }
 
+DeviceThread::DeviceThread(SimulatedDevice &device)
+    : m_device(device)
+    , m_thread(new QThread)
+{
+    device.moveToThread(m_thread);
+    m_thread->start();
+}
+
+DeviceThread::~DeviceThread()
+{
+    QThread *home = QThread::currentThread();
+    QMetaObject::invokeMethod(&m_device, [this, home] { m_device.moveToThread(home); },
+                              Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+void DeviceThread::post(std::function<void()> f)
+{
+    QMetaObject::invokeMethod(&m_device, std::move(f), Qt::QueuedConnection);
+}
+
 PacedSender::PacedSender(Session &session, const QByteArray &stream, qint64 bytesPerSecond, int seconds)
     : m_session(session)
-    , m_thread(new QThread)
+    , m_deviceThread(session.device)
     , m_timer(new QTimer)
 {
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(1);
-    m_timer->moveToThread(m_thread);
-    session.device.moveToThread(m_thread);
+    m_timer->moveToThread(m_deviceThread.thread());
     auto wall = std::make_shared<QElapsedTimer>();
-    QObject::connect(m_thread, &QThread::started, m_timer, [this, wall] {
-        wall->start();
-        m_timer->start();
-    });
     QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, wall, stream, bytesPerSecond, seconds] {
         const qint64 due = std::min(wall->elapsed(), qint64(seconds) * 1000) * bytesPerSecond / 1000;
         qint64 sent = m_sent.loadRelaxed();
@@ -160,7 +178,10 @@ PacedSender::PacedSender(Session &session, const QByteArray &stream, qint64 byte
         }
         m_sent.storeRelaxed(sent);
     });
-    m_thread->start();
+    m_deviceThread.post([this, wall] {
+        wall->start();
+        m_timer->start();
+    });
 }
 
 PacedSender::~PacedSender()
@@ -168,12 +189,9 @@ PacedSender::~PacedSender()
     QThread *home = QThread::currentThread();
     QMetaObject::invokeMethod(m_timer, [this, home] {
         m_timer->stop();
-        m_session.device.moveToThread(home);
+        m_timer->moveToThread(home);
     }, Qt::BlockingQueuedConnection);
-    m_thread->quit();
-    m_thread->wait();
     delete m_timer;
-    delete m_thread;
 }
 
 qint64 PacedSender::sent() const

@@ -49,6 +49,22 @@ struct Session
     SerialPort *port = nullptr;
 };
 
+// Plays a device in a thread of its own, as a real device is a process of its
+// own: the window's thread then does only the terminal's work.
+class DeviceThread
+{
+public:
+    explicit DeviceThread(SimulatedDevice &device);
+    ~DeviceThread(); // hands the device back to the calling thread
+    // Runs f in the device's thread, later.
+    void post(std::function<void()> f);
+    QThread *thread() const { return m_thread; }
+
+private:
+    SimulatedDevice &m_device;
+    QThread *m_thread;
+};
+
 // Plays the session's device in a thread of its own, sending 64-byte pieces
 // of stream (repeated) at bytesPerSecond for the given time, so that the
 // terminal's thread does only the terminal's work.
@@ -61,7 +77,7 @@ public:
 
 private:
     Session &m_session;
-    QThread *m_thread;
+    DeviceThread m_deviceThread;
     QTimer *m_timer;
     QAtomicInteger<qint64> m_sent {0};
 };
