@@ -13,23 +13,17 @@
 #include "zividview.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDebug>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSaveFile>
-#include <QSettings>
 #include <QShortcutEvent>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
