@@ -29,6 +29,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
 
 namespace {
@@ -40,8 +42,6 @@ Q_LOGGING_CATEGORY(receiveCategory, "tarnterm.receive", QtInfoMsg)
 
 // The longest the console lags behind while bytes keep arriving.
 constexpr int showInterval = 40;
-// The most text one insertion takes; more waits for the next pass.
-constexpr int showSliceBytes = 32 * 1024;
 
 void showCaptureError(QWidget *parent, const QString &title, const QString &text, const QString &fileName,
                       const QString &reason)
@@ -113,12 +113,12 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     showTimer = new QTimer(this);
     showTimer->setSingleShot(true);
+    showTimer->setInterval(showInterval);
     connect(showTimer, &QTimer::timeout, this, [this] {
         if (unshownBatches.isEmpty())
             return;
         showReceived();
-        // Whatever a slice left over follows as soon as pending input is handled.
-        showTimer->start(unshownBatches.isEmpty() ? showInterval : 0);
+        showTimer->start();
     });
 
     setWindowTitle(versionString);
@@ -212,10 +212,11 @@ bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The hex view takes every batch at once. The console costs a layout and a
-// paint per insertion, far more than a small batch, so while bytes keep
-// coming it takes the batches held since the last time at most once per
-// showInterval; the first batch after a pause is shown at once.
+// The hex view takes every batch at once. A device sends up to 16,000 small
+// batches a second, and a repaint per batch would cost far more than the
+// batch, so while bytes keep coming the console takes the batches held since
+// the last time at most once per showInterval; the first batch after a
+// pause is shown at once.
 void TarnTerm::readComm()
 {
     SerialPort *serialPort = currentPort();
@@ -228,21 +229,13 @@ void TarnTerm::readComm()
     unshownBatches.append(batch);
     if (!showTimer->isActive()) {
         showReceived();
-        showTimer->start(unshownBatches.isEmpty() ? showInterval : 0);
+        showTimer->start();
     }
 }
 
-// A flood can bring more text in one interval than the console lays out in
-// good time, so it goes in slices with the event loop run in between.
 void TarnTerm::showReceived()
 {
-    QList<QByteArray> slice;
-    int size = 0;
-    while (!unshownBatches.isEmpty() && size < showSliceBytes) {
-        size += unshownBatches.first().size();
-        slice.append(unshownBatches.takeFirst());
-    }
-    termView->displayBatches(slice);
+    termView->displayBatches(std::exchange(unshownBatches, {}));
     hexEdit->scrollToEnd();
 }
 
@@ -273,7 +266,7 @@ void TarnTerm::saveCapture()
     const QString fileName = askCaptureFileName();
     if (fileName.isEmpty())
         return;
-    while (!unshownBatches.isEmpty())
+    if (!unshownBatches.isEmpty())
         showReceived();
 
     // Written aside and renamed over the target only when complete, so a

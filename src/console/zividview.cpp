@@ -289,8 +289,7 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
     const QColor dimmed = blend(text, back);
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightedText = palette().color(QPalette::HighlightedText);
-    const qint64 selectionFrom = std::min(m_anchor, m_cursor);
-    const qint64 selectionTo = std::min(std::max(m_anchor, m_cursor), m_text.size());
+    const auto [selectionFrom, selectionTo] = selection();
 
     const int columns = m_rows.columns();
     const qint64 start = m_text.lineStart(line);
@@ -448,10 +447,16 @@ void ZIvidView::mouseDoubleClickEvent(QMouseEvent *event)
     selectTo(to);
 }
 
+// Backspaces from the device can shorten the text below a selection's end.
+std::pair<qint64, qint64> ZIvidView::selection() const
+{
+    const qint64 to = std::min(std::max(m_anchor, m_cursor), m_text.size());
+    return {std::min(std::min(m_anchor, m_cursor), to), to};
+}
+
 QString ZIvidView::selectedText() const
 {
-    const qint64 from = std::min(m_anchor, m_cursor);
-    const qint64 to = std::min(std::max(m_anchor, m_cursor), m_text.size());
+    const auto [from, to] = selection();
     return QString::fromLatin1(m_text.mid(from, to - from));
 }
 
@@ -471,18 +476,13 @@ void ZIvidView::copy()
 void ZIvidView::cut()
 {
     copy();
-    removeSelection();
+    deleteSelection();
 }
 
 void ZIvidView::deleteSelection()
 {
-    removeSelection();
-}
-
-void ZIvidView::removeSelection()
-{
-    const qint64 from = std::min(m_anchor, m_cursor);
-    m_text.remove(from, std::max(m_anchor, m_cursor));
+    const auto [from, to] = selection();
+    m_text.remove(from, to);
     m_anchor = m_cursor = from;
     updateRows();
     scheduleRefresh();
@@ -503,12 +503,14 @@ void ZIvidView::paste()
 QMenu *ZIvidView::createStandardContextMenu()
 {
     auto *menu = new QMenu(this);
-    const bool selection = !selectedText().isEmpty();
+    // Measured, not copied: a selection can be the whole of a long session.
+    const auto [from, to] = selection();
+    const bool selected = to > from;
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
-    menu->addAction(tr("Cu&t"), this, &ZIvidView::cut)->setEnabled(selection);
-    menu->addAction(tr("&Copy"), this, &ZIvidView::copy)->setEnabled(selection);
+    menu->addAction(tr("Cu&t"), this, &ZIvidView::cut)->setEnabled(selected);
+    menu->addAction(tr("&Copy"), this, &ZIvidView::copy)->setEnabled(selected);
     menu->addAction(tr("&Paste"), this, &ZIvidView::paste)->setEnabled(mime && mime->hasText());
-    menu->addAction(tr("Delete"), this, &ZIvidView::deleteSelection)->setEnabled(selection);
+    menu->addAction(tr("Delete"), this, &ZIvidView::deleteSelection)->setEnabled(selected);
     menu->addSeparator();
     menu->addAction(tr("Select All"), this, &ZIvidView::selectAll)->setEnabled(!isEmpty());
     return menu;

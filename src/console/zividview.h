@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QFont>
 
+#include <utility>
+
 class QIODevice;
 class QMenu;
 
@@ -98,7 +100,8 @@ private:
     int pageRows() const;
     qint64 positionAt(const QPoint &point) const;
     void selectTo(qint64 position);
-    void removeSelection();
+    // [from, to) of the selection, within the text.
+    std::pair<qint64, qint64> selection() const;
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
 
