@@ -1,6 +1,7 @@
 #include "commandlineoptions.h"
 #include "portlisting.h"
 
+#include <QDir>
 #include <QTextStream>
 #include <QtTest>
 
@@ -30,6 +31,12 @@ void TestCommandLine::parse_data()
     QTest::newRow("missing value") << QStringList {"--log"} << 2 << "" << "" << false;
     QTest::newRow("extra argument") << QStringList {"COM7"} << 2 << "" << "" << false;
     QTest::newRow("empty port") << QStringList {"--port", " "} << 2 << "" << "" << false;
+    QTest::newRow("more of Qt's options")
+        << QStringList {"-name", "bench", "-visual", "0x21", "-testability", "-qmljsdebugger=port:1234"} << -1 << ""
+        << "" << false;
+    QTest::newRow("relative to the current folder") << QStringList {"--port", "./ttyV0"} << -1
+                                                    << QDir::current().absoluteFilePath("ttyV0") << "" << false;
+    QTest::newRow("bare name stays under /dev") << QStringList {"--port", "pts/3"} << -1 << "pts/3" << "" << false;
 }
 
 void TestCommandLine::parse()

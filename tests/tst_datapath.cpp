@@ -1,3 +1,4 @@
+#include "connectionbar.h"
 #include "hexview.h"
 #include "messagelog.h"
 #include "pacedsender.h"
@@ -155,13 +156,14 @@ private slots:
     void functionKeys_data();
     void functionKeys();
     void pasteIsPaced();
-    void wideCharactersBecomeQuestionMarks();
+    void charactersOutsideLatin1();
     void keyWithoutTextSendsNothing();
     void keyDuringPacedSendGoesBetweenItsBytes();
     void newDelayAppliesFromTheNextByte();
     void portVanishingStopsPacedSend();
     void fullLineHoldsBackALargePaste();
-    void writeWithoutPortShowsMessage();
+    void keysWithoutPortGoNowhere();
+    void typedAndPastedTextStaysOutOfTheLog();
 };
 
 void DataPathTest::receivedBytesReachBothViews()
@@ -319,7 +321,8 @@ void DataPathTest::pasteIsPaced()
     QVERIFY2(bestGap >= 10, qPrintable(QString::number(bestGap)));
 }
 
-void DataPathTest::wideCharactersBecomeQuestionMarks()
+// Typed, they become '?'; pasted or in a function-key command, 0x00.
+void DataPathTest::charactersOutsideLatin1()
 {
     settingsStore().setValue(QStringLiteral("F1"), QStringLiteral("x\u20ac"));
     settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("0"));
@@ -328,9 +331,9 @@ void DataPathTest::wideCharactersBecomeQuestionMarks()
     press(terminal.console(), Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20ac"));
     QCOMPARE(terminal.device.readAtLeast(1), QByteArray("?"));
     paste(terminal.console(), QStringLiteral("\u20ac\u00e9"));
-    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("?\xe9"));
+    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("\0\xe9", 2));
     QTest::keyClick(terminal.console(), Qt::Key_F1);
-    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("x?"));
+    QCOMPARE(terminal.device.readAtLeast(2), QByteArray("x\0", 2));
 }
 
 void DataPathTest::keyWithoutTextSendsNothing()
@@ -391,6 +394,8 @@ void DataPathTest::newDelayAppliesFromTheNextByte()
     QVERIFY2(line.shortestGap(6) >= 40, qPrintable(QString::number(line.shortestGap(6))));
 }
 
+// The rest of a send is dropped with its device, never sent to the next one,
+// and the bar says how much did not go out.
 void DataPathTest::portVanishingStopsPacedSend()
 {
     settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("5"));
@@ -404,10 +409,13 @@ void DataPathTest::portVanishingStopsPacedSend()
         }
     };
     paste(terminal.console(), QString(200, QLatin1Char('x')));
-    QTRY_COMPARE(terminal.status(), writeFailed);
+    auto *bar = terminal.window()->findChild<ConnectionBar *>();
+    QTRY_COMPARE(bar->noticeText(), QStringLiteral("196 bytes of a send were not sent: the device went away."));
     line.readNow();
     QCOMPARE(line.bytes, QByteArray(4, 'x'));
     QVERIFY(!terminal.window()->currentPort());
+    // The same device back within the send's next wait gets nothing more.
+    QVERIFY(terminal.plugAndConnect());
     QTest::qWait(50);
     line.readNow();
     QCOMPARE(line.bytes.size(), 4);
@@ -430,14 +438,29 @@ void DataPathTest::fullLineHoldsBackALargePaste()
     QCOMPARE(terminal.status(), status);
 }
 
-void DataPathTest::writeWithoutPortShowsMessage()
+void DataPathTest::keysWithoutPortGoNowhere()
 {
     TerminalFixture terminal;
+    const QString status = terminal.status();
     QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_A), Q_ARG(QString, "a"));
-    QCOMPARE(terminal.status(), writeFailed);
-    terminal.window()->statusBar()->clearMessage();
-    QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_F1 + 1), Q_ARG(QString, ""));
-    QCOMPARE(terminal.status(), QString()); // F2 is empty: nothing to send, nothing failed
+    QMetaObject::invokeMethod(terminal.window(), "keyInput", Q_ARG(int, Qt::Key_F35), Q_ARG(QString, "pasted"));
+    QCOMPARE(terminal.status(), status);
+    QVERIFY(!terminal.window()->findChild<PacedSender *>()->isBusy());
+}
+
+void DataPathTest::typedAndPastedTextStaysOutOfTheLog()
+{
+    settingsStore().setValue(QStringLiteral("F1"), QStringLiteral("fkeysecret"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("0"));
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    MessageLog log;
+    press(terminal.console(), Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
+    paste(terminal.console(), QStringLiteral("pastedsecret"));
+    QTest::keyClick(terminal.console(), Qt::Key_F1);
+    QCOMPARE(terminal.device.readAtLeast(23), QByteArray("spastedsecretfkeysecret"));
+    for (const QString &line : log.lines())
+        QVERIFY2(!line.contains(QLatin1String("secret")) && !line.contains(QLatin1String("keycode")), qPrintable(line));
 }
 
 QTEST_MAIN(DataPathTest)

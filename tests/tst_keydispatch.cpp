@@ -117,24 +117,30 @@ void TestKeyDispatch::toLineBytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
+    // A paste or a function-key command sends 0x00 where a typed key sends '?'.
+    QTest::addColumn<QByteArray>("pacedBytes");
 
-    QTest::newRow("empty") << QString() << QByteArray();
-    QTest::newRow("ASCII") << "AT+X" << QByteArray("AT+X");
-    QTest::newRow("backspace") << "\b" << QByteArray("\x08");
-    QTest::newRow("Latin-1 e acute") << QString(QChar(0xE9)) << QByteArray("\xE9");
-    QTest::newRow("Latin-1 y diaeresis (0xFF)") << QString(QChar(0xFF)) << QByteArray("\xFF");
-    QTest::newRow("U+0100 just above Latin-1") << QString(QChar(0x100)) << QByteArray("?");
-    QTest::newRow("euro sign") << QString(QChar(0x20AC)) << QByteArray("?");
-    QTest::newRow("euro among ASCII") << QString("a") + QChar(0x20AC) + "b" << QByteArray("a?b");
+    QTest::newRow("empty") << QString() << QByteArray() << QByteArray();
+    QTest::newRow("ASCII") << "AT+X" << QByteArray("AT+X") << QByteArray("AT+X");
+    QTest::newRow("backspace") << "\b" << QByteArray("\x08") << QByteArray("\x08");
+    QTest::newRow("Latin-1 e acute") << QString(QChar(0xE9)) << QByteArray("\xE9") << QByteArray("\xE9");
+    QTest::newRow("Latin-1 y diaeresis (0xFF)") << QString(QChar(0xFF)) << QByteArray("\xFF") << QByteArray("\xFF");
+    QTest::newRow("U+0100 just above Latin-1") << QString(QChar(0x100)) << QByteArray("?") << QByteArray(1, '\0');
+    QTest::newRow("euro sign") << QString(QChar(0x20AC)) << QByteArray("?") << QByteArray(1, '\0');
+    QTest::newRow("euro among ASCII") << QString("a") + QChar(0x20AC) + "b" << QByteArray("a?b")
+                                      << QByteArray("a\0b", 3);
     // Each UTF-16 unit of a surrogate pair is a unit of its own.
-    QTest::newRow("surrogate pair") << QString::fromUtf8("\xF0\x9F\x98\x80") << QByteArray("??");
+    QTest::newRow("surrogate pair") << QString::fromUtf8("\xF0\x9F\x98\x80") << QByteArray("??")
+                                    << QByteArray(2, '\0');
 }
 
 void TestKeyDispatch::toLineBytes()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, pacedBytes);
     QCOMPARE(KeyDispatch::toLineBytes(text), bytes);
+    QCOMPARE(KeyDispatch::toPacedBytes(text), pacedBytes);
 }
 
 QTEST_APPLESS_MAIN(TestKeyDispatch)

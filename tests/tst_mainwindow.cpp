@@ -147,6 +147,12 @@ void MainWindowTest::window()
     // No stored hex mode: the action comes out of the settings unchecked.
     QVERIFY(!window.findChild<QAction *>(QStringLiteral("actionHexa_Mode"))->isChecked());
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
+    // Hovering a menu entry, which has no status tip, leaves the line be.
+    auto *clear = window.findChild<QAction *>(QStringLiteral("action_Clear_Screen"));
+    QVERIFY(clear->menu() == nullptr && clear->statusTip().isEmpty());
+    for (QWidget *shownIn : clear->associatedWidgets())
+        clear->showStatusText(shownIn);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
     window.resize(100, 100);
     QCOMPARE(window.size(), QSize(640, 480));
 }

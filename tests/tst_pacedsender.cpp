@@ -11,6 +11,8 @@ class PacedSenderTest : public QObject
 private slots:
     void sendAskedDuringASendFollowsIt();
     void heldKeyQueuesAtMostOneMore();
+    void repeatsAfterOtherSendsAreKept();
+    void cancelDropsTheRestAndCountsIt();
 };
 
 void PacedSenderTest::sendAskedDuringASendFollowsIt()
@@ -44,6 +46,39 @@ void PacedSenderTest::heldKeyQueuesAtMostOneMore()
         paced.send("AT\r", true);
     QTRY_VERIFY(!paced.isBusy());
     QCOMPARE(line, QByteArray("AT\rAT\r"));
+}
+
+void PacedSenderTest::repeatsAfterOtherSendsAreKept()
+{
+    QByteArray line;
+    PacedSender paced([&](const QByteArray &byte) { line += byte; return true; }, [] { return 1; });
+    paced.send("paste", false);
+    // While the paste goes out: F1, F3, F1 again, and two equal pastes.
+    paced.send("AT", true);
+    paced.send("HELLO", true);
+    paced.send("AT", true);
+    paced.send("xy", false);
+    paced.send("xy", false);
+    QTRY_VERIFY(!paced.isBusy());
+    QCOMPARE(line, QByteArray("pasteATHELLOATxyxy"));
+}
+
+void PacedSenderTest::cancelDropsTheRestAndCountsIt()
+{
+    QByteArray line;
+    // The device goes while the send waits after its second byte.
+    PacedSender paced([&](const QByteArray &byte) { line += byte; return true; },
+                      [&] { return line.size() >= 2 ? 60000 : 1; });
+    paced.send("ABCDEFGH", true);
+    paced.send("IJ", false);
+    QTRY_COMPARE(line, QByteArray("AB"));
+    QCOMPARE(paced.cancel(), qint64(8));
+    QVERIFY(!paced.isBusy());
+    QTest::qWait(20);
+    QCOMPARE(line, QByteArray("AB"));
+    // The next send starts from scratch.
+    paced.send("Z", false);
+    QTRY_COMPARE(line, QByteArray("ABZ"));
 }
 
 QTEST_GUILESS_MAIN(PacedSenderTest)

@@ -55,6 +55,7 @@ private slots:
     void lineSettingsFromCodes_data();
     void lineSettingsFromCodes();
     void failedOpen();
+    void portHeldByAnotherSaysSo();
     void reopenKeepsOneDevice();
     void writeReachesDevice();
     void writeFailures();
@@ -411,6 +412,18 @@ void TestSerialPort::hangUpErrors()
     QSignalSpy lost(&port, &SerialPort::deviceLost);
     emit port.findChild<QSerialPort *>()->errorOccurred(error);
     QTEST(lost.count() == 1, "lost");
+}
+
+// Not a permission problem, so no hint about access rights should follow.
+void TestSerialPort::portHeldByAnotherSaysSo()
+{
+    PseudoTerminal device;
+    SerialPort first;
+    QVERIFY(first.openPort(device.slavePath()));
+    SerialPort second;
+    QVERIFY(!second.openPort(device.slavePath()));
+    QVERIFY2(second.errorString().startsWith(QLatin1String("another program is using the port")),
+             qPrintable(second.errorString()));
 }
 
 QTEST_GUILESS_MAIN(TestSerialPort)

@@ -22,9 +22,13 @@ void TestWaitingPanel::texts()
     QVERIFY(panel.heading().contains(QStringLiteral("ttyUSB0")));
 
     const QString rules = QStringLiteral("60-tarnwick.rules");
-    panel.setLastError(QStringLiteral("Device or resource busy"));
+    panel.setLastError(QStringLiteral("Device or resource busy"), true);
     QVERIFY(!panel.errorText().contains(rules));
-    panel.setLastError(QStringLiteral("Permission denied"));
+    // A port that is no Tarnwick device gets no hint about its rules.
+    panel.setLastError(QStringLiteral("Permission denied"), false);
+    QVERIFY(panel.errorText().contains(QStringLiteral("Permission denied")));
+    QVERIFY(!panel.errorText().contains(rules));
+    panel.setLastError(QStringLiteral("Permission denied"), true);
 #ifdef Q_OS_LINUX
     QVERIFY(panel.errorText().contains(rules));
 #endif

@@ -1,3 +1,4 @@
+#include "connectionbar.h"
 #include "connectionwatch.h"
 #include "hexview.h"
 #include "messagelog.h"
@@ -5,6 +6,7 @@
 #include "tarnterm.h"
 #include "terminalfixture.h"
 #include "testenvironment.h"
+#include "waitingpanel.h"
 #include "zividview.h"
 
 #include <QGroupBox>
@@ -119,8 +121,12 @@ void WatchTest::dropsWhenGoneThenTakesTheNextDevice()
     QVERIFY(!terminal.window()->currentPort());
     QCOMPARE(terminal.status(), notFound);
     QVERIFY(log.lines().contains(QStringLiteral("the Tarnwick Device was not found.")));
-    QVERIFY(!terminal.console()->isEnabled() && terminal.console()->isHidden());
-    QVERIFY(!terminal.hexView()->isEnabled() && terminal.hexView()->isHidden());
+    // The device's last words stay readable, with what the terminal waits
+    // for in the bar above them.
+    QVERIFY(terminal.console()->isEnabled() && terminal.console()->isVisible());
+    QVERIFY(terminal.hexView()->isEnabled() && !terminal.hexView()->isHidden());
+    QVERIFY(!terminal.window()->findChild<WaitingPanel *>()->isVisible());
+    QVERIFY(terminal.window()->findChild<ConnectionBar *>()->waitingText().contains(QStringLiteral("04D8")));
 
     terminal.tick();
     QVERIFY(terminal.window()->currentPort());

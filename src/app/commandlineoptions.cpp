@@ -16,8 +16,9 @@ constexpr int badArguments = 2;
 const char *const qtOptionsWithValue[] = {
     "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
     "qwindowtitle", "title", "qwindowicon", "icon", "display", "style", "stylesheet", "session",
+    "name", "visual", "qmljsdebugger",
 };
-const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
 // QCommandLineParser::helpText() needs the application object, which does not
 // exist yet when the command line is read.

@@ -1,12 +1,24 @@
 #include "commandlineoptions.h"
 #include "portlisting.h"
+#include "processsetup.h"
+#include "receivelog.h"
 #include "tarnterm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int badArguments = 2;
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    ProcessSetup::ignoreBrokenPipes();
     // Read before QApplication: --list and bad arguments need no display.
     const CommandLineOptions options = CommandLineOptions::parse(CommandLineOptions::arguments(argc, argv));
     if (!options.proceed)
@@ -15,13 +27,22 @@ int main(int argc, char *argv[])
         QTextStream out(stdout);
         return PortListing::print(PortListing::presentPorts(), out);
     }
+    // A log that cannot be opened is a mistake on the command line: said
+    // before any window opens, not in a message the watch soon overwrites.
+    auto *receiveLog = new ReceiveLog;
+    if (!options.logFile.isEmpty() && !receiveLog->open(options.logFile)) {
+        std::fprintf(stderr, "tarnterm: can't open the log file %s: %s\n",
+                     qPrintable(QDir::toNativeSeparators(options.logFile)), qPrintable(receiveLog->errorString()));
+        delete receiveLog;
+        return badArguments;
+    }
 
     Q_INIT_RESOURCE(tarnterm);
     QApplication app(argc, argv);
     TarnTerm window;
     if (!options.portName.isEmpty())
         window.setPortName(options.portName);
-    window.setLogFile(options.logFile);
+    window.setReceiveLog(receiveLog);
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();

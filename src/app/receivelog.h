@@ -1,24 +1,39 @@
 #pragma once
 
-#include <QFile>
+#include "logfile.h"
+
+#include <QByteArray>
 #include <QObject>
 
+#include <deque>
+
+class QSocketNotifier;
+
 // Keeps every received byte, raw, in a file given by the user. The file is
-// appended to, never truncated, and written through after each batch so a
-// crash loses nothing. The first failure is reported once and ends logging;
-// the terminal goes on without it.
+// appended to, never truncated, and each batch goes to the system at once,
+// so a crash loses nothing. The window's thread never waits on it: what a
+// slow reader (a FIFO, a pipe) has not taken yet waits in a buffer of at
+// most bufferLimit bytes. The first failure, or a full buffer, is reported
+// once and ends logging; the terminal goes on without it.
 class ReceiveLog : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ReceiveLog(QObject *parent = nullptr);
+    static constexpr qint64 bufferLimit = qint64(64) << 20;
 
-    // Connect failed() first: a file that cannot be opened is reported there.
+    explicit ReceiveLog(QObject *parent = nullptr);
+    ~ReceiveLog() override;
+
+    // False when the file cannot be opened; errorString() says why, and
+    // failed() reports it too.
     bool open(const QString &fileName);
     void close();
     bool isLogging() const { return m_file.isOpen(); }
     QString fileName() const { return m_file.fileName(); }
+    QString errorString() const { return m_file.errorString(); }
+    // Bytes waiting for the reader.
+    qint64 pendingBytes() const { return m_pendingSize; }
 
     // Does nothing once logging has stopped.
     void append(const QByteArray &bytes);
@@ -28,7 +43,13 @@ signals:
     void failed(const QString &fileName, const QString &reason);
 
 private:
-    void fail();
+    void drain();
+    void fail(const QString &reason);
 
-    QFile m_file;
+    LogFile m_file;
+    std::deque<QByteArray> m_pending;
+    qint64 m_pendingSize = 0;
+    // How much of the first pending batch is already written.
+    qint64 m_firstWritten = 0;
+    QSocketNotifier *m_writable = nullptr;
 };

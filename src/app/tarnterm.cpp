@@ -1,5 +1,6 @@
 #include "tarnterm.h"
 
+#include "connectionbar.h"
 #include "connectionwatch.h"
 #include "functiondlg.h"
 #include "hexview.h"
@@ -25,6 +26,7 @@
 #include <QSaveFile>
 #include <QShortcutEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -83,14 +85,14 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
     auto *textLayout = new QHBoxLayout(ui->textGroup);
     textLayout->addWidget(termView);
-    // Takes the console's place while it is hidden, that is while no device
-    // is connected.
+    // Takes the console's place while no device is connected and there is
+    // nothing to read; see showWaiting().
     waitingPanel = new WaitingPanel(ui->textGroup);
     textLayout->addWidget(waitingPanel);
+    connectionBar = new ConnectionBar(ui->centralwidget);
+    ui->verticalLayout->insertWidget(0, connectionBar);
     receiveLog = new ReceiveLog(this);
-    connect(receiveLog, &ReceiveLog::failed, this, [this](const QString &fileName, const QString &reason) {
-        showStatus(tr("Can't write the log file %1 (%2); logging stopped.").arg(fileName, reason));
-    });
+    watchReceiveLog();
 
     hexEdit = new HexView(nullptr);
     hexEdit->setDisabled(true);
@@ -128,7 +130,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(watch, &ConnectionWatch::connected, this, &TarnTerm::showConnected);
     connect(watch, &ConnectionWatch::disconnected, this, &TarnTerm::showDisconnected);
     connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
-    connect(watch, &ConnectionWatch::openFailed, waitingPanel, &WaitingPanel::setLastError);
+    connect(watch, &ConnectionWatch::openFailed, this, &TarnTerm::showOpenFailure);
     pacedSender = new PacedSender([this](const QByteArray &bytes) { return writeToPort(bytes); },
                                   [this] { return delay; }, this);
     connect(pacedSender, &PacedSender::writeFailed, this,
@@ -171,6 +173,24 @@ void TarnTerm::setLogFile(const QString &fileName)
         receiveLog->open(fileName);
 }
 
+void TarnTerm::setReceiveLog(ReceiveLog *log)
+{
+    delete receiveLog;
+    receiveLog = log;
+    receiveLog->setParent(this);
+    watchReceiveLog();
+}
+
+// A log that stops is said in the bar, where the watch's status messages
+// cannot overwrite it, until the user closes it.
+void TarnTerm::watchReceiveLog()
+{
+    connect(receiveLog, &ReceiveLog::failed, this, [this](const QString &fileName, const QString &reason) {
+        connectionBar->addNotice(tr("Can't write the log file %1 (%2); logging stopped.")
+                                     .arg(QDir::toNativeSeparators(fileName), reason));
+    });
+}
+
 void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
 {
     captureFileNameProvider = std::move(provider);
@@ -190,6 +210,15 @@ void TarnTerm::setHexamode(bool on)
 void TarnTerm::setEnterWithCR(bool on)
 {
     enterWithCR = on;
+}
+
+// The actions have no status tips, and the empty one Qt sends on hovering a
+// menu entry would wipe the only line that names the open port.
+bool TarnTerm::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent *>(event)->tip().isEmpty())
+        return true;
+    return QMainWindow::event(event);
 }
 
 void TarnTerm::closeEvent(QCloseEvent *event)
@@ -244,6 +273,8 @@ void TarnTerm::clearScreen()
     unshownBatches.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
+    if (!connected)
+        showWaiting();
 }
 
 void TarnTerm::about()

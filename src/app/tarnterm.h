@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class ConnectionBar;
 class ConnectionWatch;
 class DeviceSource;
 class FunctionDlg;
@@ -54,11 +55,15 @@ public:
     void setPortName(const QString &portName);
     // Appends every received byte to the file, across reconnects; empty: none.
     void setLogFile(const QString &fileName);
+    // The same with a log already opened (the command line checks it before
+    // any window opens). Takes ownership.
+    void setReceiveLog(ReceiveLog *log);
 
     // Asks for the capture file's name; the save dialog unless replaced.
     void setCaptureFileNameProvider(std::function<QString()> provider);
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -85,6 +90,11 @@ private:
     void showConnected(SerialPort *port);
     void disconnectDevice();
     void showDisconnected();
+    // The waiting panel while both views are empty, else the views with
+    // the connection bar saying what the terminal waits for.
+    void showWaiting();
+    void showOpenFailure(const QString &portName, const QString &reason);
+    void watchReceiveLog();
     QString askCaptureFileName();
 
     Ui::ZIvid *ui;
@@ -94,6 +104,7 @@ private:
     FunctionDlg *functionDlg = nullptr;
     ZIvidView *termView = nullptr;
     WaitingPanel *waitingPanel = nullptr;
+    ConnectionBar *connectionBar = nullptr;
     ReceiveLog *receiveLog = nullptr;
     HexView *hexEdit = nullptr;
     int delay = 5;
@@ -104,6 +115,7 @@ private:
     QList<QByteArray> unshownBatches;
     QTimer *showTimer = nullptr;
     bool hexamode = false;
+    bool connected = false;
     bool enterWithCR = true;
 
     std::function<QString()> captureFileNameProvider;

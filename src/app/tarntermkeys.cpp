@@ -9,19 +9,32 @@
 #include "serialport.h"
 
 #include <QCheckBox>
-#include <QDebug>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QSpinBox>
+
+namespace {
+
+// Off by default: these lines carry what the user types or pastes for the
+// device, passwords included. QT_LOGGING_RULES="tarnterm.keys.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(keysCategory, "tarnterm.keys", QtInfoMsg)
+
+} // namespace
 
 void TarnTerm::keyInput(int key, QString text)
 {
     if (KeyDispatch::isIgnoredKey(key))
         return;
-    qDebug("keycode 0x%x delay %d", key, delay);
-    qDebug() << "text : " << text;
+    // The console stays open for reading while no device is connected;
+    // what is typed there has nowhere to go.
+    if (!currentPort())
+        return;
+    qCDebug(keysCategory, "keycode 0x%x delay %d", key, delay);
+    qCDebug(keysCategory) << "text : " << text;
 
     if (key == KeyDispatch::pasteKey) {
-        pacedSender->send(KeyDispatch::toLineBytes(text), false);
+        pacedSender->send(KeyDispatch::toPacedBytes(text), false);
         return;
     }
 
@@ -29,14 +42,14 @@ void TarnTerm::keyInput(int key, QString text)
     if (index >= 0 && index < functionKeys.size() && functionKeys.at(index).key == key) {
         const QString command = KeyDispatch::functionCommand(
             functionKeys.at(index).text, crFlags.at(index).flag, lfFlags.at(index).flag);
-        qDebug() << "function : " << command;
-        pacedSender->send(KeyDispatch::toLineBytes(command), true);
+        qCDebug(keysCategory) << "function : " << command;
+        pacedSender->send(KeyDispatch::toPacedBytes(command), true);
         return;
     }
 
     if (enterWithCR && (key == Qt::Key_Return || key == Qt::Key_Enter))
         text = QStringLiteral("\r\n");
-    qDebug() << "text2 : " << text;
+    qCDebug(keysCategory) << "text2 : " << text;
     // Keys without text (F13 and up, Menu) have nothing to send.
     if (text.isEmpty())
         return;

@@ -60,13 +60,13 @@ void WaitingPanel::setPortName(const QString &portName)
         m_heading->setText(tr("Waiting for the port %1.").arg(portName));
 }
 
-void WaitingPanel::setLastError(const QString &reason)
+void WaitingPanel::setLastError(const QString &reason, bool knownDevice)
 {
     QString text;
     if (!reason.isEmpty()) {
         text = tr("The port could not be opened: %1").arg(reason);
         const QString hint = permissionHint();
-        if (isPermissionDenied(reason) && !hint.isEmpty())
+        if (knownDevice && isPermissionDenied(reason) && !hint.isEmpty())
             text += QLatin1Char('\n') + hint;
     }
     m_error->setText(text);
@@ -81,6 +81,13 @@ QString WaitingPanel::heading() const
 QString WaitingPanel::errorText() const
 {
     return m_error->text();
+}
+
+QString WaitingPanel::summary() const
+{
+    if (m_error->text().isEmpty())
+        return heading();
+    return heading() + QLatin1Char(' ') + m_error->text();
 }
 
 QString WaitingPanel::knownIdsText()

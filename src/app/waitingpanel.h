@@ -15,11 +15,14 @@ public:
 
     // The port given with --port; empty: devices found by their USB IDs.
     void setPortName(const QString &portName);
-    // The system's reason the last open failed; empty hides the line.
-    void setLastError(const QString &reason);
+    // Why the last open failed; empty hides the line. The hint about access
+    // rights is only for a port known to be a Tarnwick device.
+    void setLastError(const QString &reason, bool knownDevice = false);
 
     QString heading() const;
     QString errorText() const;
+    // Both lines in one, for the bar shown while the views hold text.
+    QString summary() const;
 
     // "VID 04D8 with PID 000A or PID 00DF, or VID 239A with a PID containing 2B"
     static QString knownIdsText();

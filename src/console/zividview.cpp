@@ -22,7 +22,8 @@
 
 namespace {
 
-Q_LOGGING_CATEGORY(consoleLog, "tarnterm.console")
+// Off by default: it carries what the user pastes for the device.
+Q_LOGGING_CATEGORY(consoleLog, "tarnterm.console", QtInfoMsg)
 
 constexpr int textMargin = 4;
 

@@ -27,14 +27,28 @@ QString functionCommand(const QString &text, bool appendCr, bool appendLf)
     return command;
 }
 
-QByteArray toLineBytes(const QString &text)
+namespace {
+
+QByteArray toLatin1Bytes(const QString &text, char outsideLatin1)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     for (int i = 0; i < text.size(); ++i) {
         const ushort unit = text.at(i).unicode();
-        bytes[i] = unit <= 0xFF ? char(unit) : '?';
+        bytes[i] = unit <= 0xFF ? char(unit) : outsideLatin1;
     }
     return bytes;
+}
+
+} // namespace
+
+QByteArray toLineBytes(const QString &text)
+{
+    return toLatin1Bytes(text, '?');
+}
+
+QByteArray toPacedBytes(const QString &text)
+{
+    return toLatin1Bytes(text, '\0');
 }
 
 } // namespace KeyDispatch

@@ -22,5 +22,8 @@ QString functionCommand(const QString &text, bool appendCr, bool appendLf);
 
 // One byte per UTF-16 unit; units above U+00FF become '?'.
 QByteArray toLineBytes(const QString &text);
+// The same for a paste or a function-key command, sent byte by byte: units
+// above U+00FF become 0x00 there.
+QByteArray toPacedBytes(const QString &text);
 
 } // namespace KeyDispatch

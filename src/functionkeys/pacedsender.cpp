@@ -17,12 +17,24 @@ void PacedSender::send(const QByteArray &bytes, bool functionKeyMode)
     if (bytes.isEmpty())
         return;
     const Send request {bytes, functionKeyMode};
-    if (m_waiting.contains(request))
+    if (functionKeyMode && !m_waiting.isEmpty() && m_waiting.last() == request)
         return;
     const bool idle = !isBusy();
     m_waiting.enqueue(request);
     if (idle)
         sendNext();
+}
+
+qint64 PacedSender::cancel()
+{
+    qint64 unsent = m_current.bytes.size() - m_position;
+    for (const Send &waiting : qAsConst(m_waiting))
+        unsent += waiting.bytes.size();
+    m_waiting.clear();
+    m_current = Send();
+    m_position = 0;
+    m_timer.stop();
+    return unsent;
 }
 
 bool PacedSender::isBusy() const

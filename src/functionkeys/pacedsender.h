@@ -23,10 +23,16 @@ public:
 
     PacedSender(Writer write, Delay delay, QObject *parent = nullptr);
 
-    // Queues bytes to send. A send equal to one still waiting is dropped:
-    // a held function key repeats faster than its command goes out, and
-    // would otherwise queue without end.
+    // Queues bytes to send. A function-key send equal to the last one
+    // waiting is merged with it: a held key repeats faster than its command
+    // goes out, and would otherwise queue without end. Anything else, a
+    // paste or a key pressed again after another one, is sent as asked.
     void send(const QByteArray &bytes, bool functionKeyMode);
+
+    // Drops the send in progress and the queued ones, and returns how many
+    // bytes were not sent. Sends belong to the connection they were asked
+    // on: the next device to appear may be another one.
+    qint64 cancel();
 
     bool isBusy() const;
 

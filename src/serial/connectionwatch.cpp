@@ -29,7 +29,13 @@ void ConnectionWatch::setPortFinder(PortFinder finder)
 
 void ConnectionWatch::setDeviceSource(DeviceSource *source)
 {
+    m_source = source;
     setPortFinder([source] { return source ? Discovery::findDevicePorts(*source) : QStringList(); });
+}
+
+bool ConnectionWatch::isKnownDevicePort(const QString &portName) const
+{
+    return m_source && Discovery::findDevicePorts(*m_source).contains(portName);
 }
 
 void ConnectionWatch::checkConnection()
@@ -75,7 +81,7 @@ bool ConnectionWatch::connectDevice(const QStringList &ports)
 
     if (!port->openPort(name)) {
         qDebug() << "open failed:" << port->errorString();
-        emit openFailed(port->errorString());
+        emit openFailed(name, port->errorString());
         port->closePort();
         delete port;
         return false;

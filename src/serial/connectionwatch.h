@@ -29,6 +29,10 @@ public:
     // Discovery over another source (a test's, the demo's); not owned.
     void setDeviceSource(DeviceSource *source);
 
+    // Whether discovery over the device source lists this port as a known
+    // device, whatever the port finder follows.
+    bool isKnownDevicePort(const QString &portName) const;
+
     // The open port while a device is connected, else null. Owned by the watch.
     SerialPort *port() const { return m_port; }
 
@@ -44,8 +48,8 @@ signals:
     // No port is open any more (or an open failed).
     void disconnected();
     void statusMessage(const QString &text);
-    // A listed port would not open; reason is the system's text.
-    void openFailed(const QString &reason);
+    // A listed port would not open; reason says why.
+    void openFailed(const QString &portName, const QString &reason);
 
 private:
     bool connectDevice(const QStringList &ports);
@@ -55,6 +59,7 @@ private:
 
     PortFinder m_findPorts;
     std::unique_ptr<DeviceSource> m_platformSource;
+    DeviceSource *m_source = nullptr;
     SerialPort *m_port = nullptr;
     bool m_devicePresent = false;
     bool m_wasPresent = false;

@@ -10,9 +10,13 @@ const QString devPrefix = QStringLiteral("/dev/");
 
 // QSerialPort looks a relative name up under /dev, so /dev/ttyUSB0 becomes
 // ttyUSB0 (and /dev/pts/3 pts/3); a path elsewhere (a socat link) stays whole.
+// A name written relative to the current folder (./ttyV0) is made whole
+// first; a bare name (ttyUSB0, pts/3) stays one under /dev.
 QString NamedPortSource::portNameOf(const QString &given)
 {
-    const QString name = given.trimmed();
+    QString name = given.trimmed();
+    if (name.startsWith(QLatin1String("./")) || name.startsWith(QLatin1String("../")))
+        name = QFileInfo(name).absoluteFilePath();
     if (name.startsWith(devPrefix))
         return name.mid(devPrefix.size());
     if (name.endsWith(QLatin1Char('/')))

@@ -125,6 +125,7 @@ bool SerialPort::openPort(const QString &name)
     m_device->setPortName(path);
 
     m_open = m_device->open(QIODevice::ReadWrite);
+    m_openFailure = m_open ? QString() : openFailureText(m_device->error(), m_device->errorString());
     if (m_open) {
         m_portName = name;
         m_lostReported = false;
@@ -151,6 +152,8 @@ bool SerialPort::isOpen() const
 
 QString SerialPort::errorString() const
 {
+    if (!m_openFailure.isEmpty())
+        return m_openFailure;
     return m_device->errorString();
 }
 

@@ -36,7 +36,7 @@ public:
     void closePort();
     QString portName() const;
     bool isOpen() const;
-    // The system's text for the last failure of the device (permission denied, busy).
+    // Why the device failed last (permission denied, held by another program).
     QString errorString() const;
 
     bool writeBytes(const QByteArray &bytes);
@@ -57,9 +57,13 @@ private slots:
 private:
     // The name handed to the device: toDevicePath on Windows, the name itself elsewhere.
     static QString nativePath(const QString &name);
+    // The reason for a failed open as the user should read it: a port held
+    // by another program says so instead of the system's "permission" text.
+    static QString openFailureText(int error, const QString &systemText);
 
     QSerialPort *m_device;
     QString m_portName;
+    QString m_openFailure;
     bool m_open = false;
     int m_baudRateCode = 6;
     int m_dataBitsCode = 3;
