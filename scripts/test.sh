@@ -3,6 +3,7 @@
 # runs the whole test suite (GUI tests on the offscreen platform).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-readme.sh"
 "$root/scripts/deps.sh"
 build="${TARNTERM_BUILD_DIR:-$root/build-tests}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNTERM_WERROR=ON "$@" >/dev/null
