@@ -161,10 +161,14 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
 {
     if (!m_device->isOpen())
         return false;
-    // Queued is written: the port hands its buffer to the line as the line
-    // takes it. No flush() here: on a full line that write meets EAGAIN,
-    // which the port reports as ResourceError, the same as a hang-up.
-    if (m_device->write(bytes.constData(), bytes.size()) > 0)
+    // What the line does not take at once is queued, and the port hands its
+    // buffer to the line as the line takes it. No flush() here: on a full
+    // line that write meets EAGAIN, which the port reports as
+    // ResourceError, the same as a hang-up.
+    const qint64 taken = m_device->bytesToWrite() == 0 ? writeAtOnce(bytes.constData(), bytes.size()) : 0;
+    if (taken > 0 && taken == bytes.size())
+        return true;
+    if (m_device->write(bytes.constData() + taken, bytes.size() - taken) > 0 || taken > 0)
         return true;
     qDebug() << "SerialPort write error.[" << m_portName << "]";
     return false;

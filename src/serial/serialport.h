@@ -60,6 +60,10 @@ private:
     // The reason for a failed open as the user should read it: a port held
     // by another program says so instead of the system's "permission" text.
     static QString openFailureText(int error, const QString &systemText);
+    // Writes what the line takes at once, without waiting, when nothing is
+    // queued before it: a typed key leaves in the same pass of the event
+    // loop. Returns the bytes taken (0 where the system cannot do this).
+    qint64 writeAtOnce(const char *data, qint64 size);
 
     QSerialPort *m_device;
     QString m_portName;
