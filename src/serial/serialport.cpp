@@ -169,6 +169,9 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
 
 void SerialPort::readData()
 {
-    receivedBytes.append(m_device->readAll());
+    // Exactly what is there: readAll() reserves 16 KiB and more for each
+    // batch, however few bytes it holds, and the window keeps a flood's
+    // batches for a while before the console takes them.
+    receivedBytes.append(m_device->read(m_device->bytesAvailable()));
     emit readComm();
 }
