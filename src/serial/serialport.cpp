@@ -169,9 +169,12 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
 
 void SerialPort::readData()
 {
-    // Exactly what is there: readAll() reserves 16 KiB and more for each
-    // batch, however few bytes it holds, and the window keeps a flood's
-    // batches for a while before the console takes them.
-    receivedBytes.append(m_device->read(m_device->bytesAvailable()));
+    // The window keeps a flood's batches for a while before the console
+    // takes them, so each holds no more memory than its bytes: readAll()
+    // reserves 16 KiB and more per batch, and read() may hand over the
+    // port's own 32 KiB buffer for a few bytes.
+    QByteArray bytes = m_device->read(m_device->bytesAvailable());
+    bytes.squeeze();
+    receivedBytes.append(bytes);
     emit readComm();
 }
