@@ -38,12 +38,17 @@ bool isControl(uchar c)
     return (c < 0x20 && c != '\t') || (c >= 0x7f && c < 0xa0);
 }
 
-QString hexDigits(uchar c)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    const char pair[] = {digits[c >> 4], digits[c & 0xf]};
-    return QString::fromLatin1(pair, 2);
-}
+// Hex digits three pixels wide and five high, a row per entry, the
+// leftmost pixel in bit 2: two of them and a gap fit a cell of seven pixels,
+// which no font's glyphs squeezed that narrow can match for sharpness.
+constexpr uchar hexGlyphs[16][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
+    {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4},
+};
+constexpr int hexGlyphWidth = 3;
+constexpr int hexGlyphHeight = 5;
+constexpr int hexPairWidth = 2 * hexGlyphWidth + 1;
 
 // Selections are written to a file a piece at a time, never held whole.
 constexpr qint64 writePiece = qint64(1) << 20;
@@ -265,13 +270,10 @@ void ZIvidView::applyFont()
             cell = std::max(cell, advances[c]);
     }
     m_cellWidth = cell;
-    // Two digits at about two thirds of the text's height, narrowed to fit
-    // the cell with a little room on either side.
-    m_pictureFont = m_drawingFont;
-    m_pictureFont.setPixelSize(std::max(6, m_lineHeight * 2 / 3));
-    const qreal pairWidth = QFontMetricsF(m_pictureFont).horizontalAdvance(QStringLiteral("0B"));
-    if (pairWidth > 0)
-        m_pictureFont.setStretch(std::clamp(int(100 * (m_cellWidth - 1) / pairWidth), 1, 100));
+    // Whole pixels, so the strokes stay sharp: as wide as the cell allows,
+    // about as tall as the capitals but never more than twice as tall as wide.
+    m_pictureScaleX = std::max(1, int(m_cellWidth / (hexPairWidth + 1)));
+    m_pictureScaleY = std::clamp(int(std::lround(metrics.capHeight() / hexGlyphHeight)), 1, 2 * m_pictureScaleX);
     for (int c = 0; c < 256; ++c)
         m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
     updateColumns();
@@ -389,12 +391,27 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
 }
 
+// The byte's two hex digits, standing on the baseline, in a faint box that
+// keeps neighbouring pairs apart.
 void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
 {
-    const QFont font = painter.font();
-    painter.setFont(m_pictureFont);
-    painter.drawText(cell, Qt::AlignCenter, hexDigits(c));
-    painter.setFont(font);
+    const QColor color = painter.pen().color();
+    QColor box = color;
+    box.setAlpha(40);
+    painter.fillRect(cell.adjusted(1, 1, -1, -1), box);
+    const int left = int(std::round(cell.left() + (cell.width() - hexPairWidth * m_pictureScaleX) / 2));
+    const int top = int(cell.top()) + m_ascent - hexGlyphHeight * m_pictureScaleY;
+    for (int digit = 0; digit < 2; ++digit) {
+        const uchar *glyph = hexGlyphs[digit == 0 ? c >> 4 : c & 0xf];
+        const int x0 = left + digit * (hexGlyphWidth + 1) * m_pictureScaleX;
+        for (int row = 0; row < hexGlyphHeight; ++row) {
+            for (int column = 0; column < hexGlyphWidth; ++column) {
+                if (glyph[row] & (4 >> column))
+                    painter.fillRect(x0 + column * m_pictureScaleX, top + row * m_pictureScaleY, m_pictureScaleX,
+                                     m_pictureScaleY, color);
+            }
+        }
+    }
 }
 
 qint64 ZIvidView::positionAt(const QPoint &point) const

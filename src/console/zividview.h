@@ -142,8 +142,10 @@ private:
     int m_lineHeight = 16;
     int m_ascent = 12;
     bool m_fitsCell[256] = {};
-    // Control bytes show as their two hex digits, narrowed to fit one cell.
-    QFont m_pictureFont;
+    // Control bytes show as their two hex digits, drawn as pixels this
+    // many screen pixels wide and high.
+    int m_pictureScaleX = 1;
+    int m_pictureScaleY = 2;
 
     bool m_pinned = true;
     // The first row whose text changed since the last refresh.
