@@ -2,7 +2,11 @@
 // the hex view (hex mode on, and once off), whether a batch gets dearer as
 // the session grows, the memory it takes, and the load at a steady 1 MB/s.
 //
-// bench_receive [megabytes...]   (default 1 10 100)
+// bench_receive [--small-writes] [megabytes...]   (default 1 10 100)
+//
+// --small-writes: only the 64-byte writes with the hex view on, for the first
+// size given. The memory figure is then that of a fresh process, not one
+// that reuses what earlier sessions freed.
 
 #include "benchsupport.h"
 #include "hexview.h"
@@ -131,10 +135,19 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Bench::init();
     QList<qint64> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toLongLong();
+    bool smallWritesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--small-writes")
+            smallWritesOnly = true;
+        else
+            sizes << QByteArray(argv[i]).toLongLong();
+    }
     if (sizes.isEmpty())
         sizes = {1, 10, 100};
+    if (smallWritesOnly) {
+        drain(std::max<qint64>(1, sizes.first()), Delivery::SmallWrites);
+        return 0;
+    }
     for (qint64 megabytes : qAsConst(sizes)) {
         if (megabytes <= 0)
             continue; // "0": the steady run alone

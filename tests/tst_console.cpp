@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -41,6 +42,12 @@ private slots:
     void scrollRangeCountsRows();
     void keyBringsTheViewToTheBottom();
     void mouseSelects();
+    void erasedTextLeavesTheSelection_data();
+    void erasedTextLeavesTheSelection();
+    void largeSelectionIsSavedNotCopied();
+    void controlBytesAreDimmedDigits_data();
+    void controlBytesAreDimmedDigits();
+    void caretShowsWhileActive();
     void contextMenuActsOnTheSelection();
     void htmlIsEscaped();
     void keyPressesAreReportedNotEdited_data();
@@ -357,6 +364,138 @@ void ConsoleTest::mouseSelects()
     QApplication::sendEvent(viewport, &drag);
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at(4, 1));
     QCOMPARE(view.selectedText(), QStringLiteral("eco"));
+}
+
+// Where a press, a drag and a release over columns of the first row select.
+static void selectColumns(ZIvidView &view, int from, int to)
+{
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
+    const auto at = [&](int column) {
+        return QPoint(qRound(4 + (column + 0.3) * metrics.horizontalAdvance(QLatin1Char('M'))),
+                      qCeil(metrics.height()) / 2);
+    };
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, at(from));
+    QMouseEvent drag(QEvent::MouseMove, at(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &drag);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, at(to));
+}
+
+void ConsoleTest::erasedTextLeavesTheSelection_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QByteArray>("batch");
+    QTest::addColumn<QString>("selected");
+
+    const QByteArray rewrite = QByteArray(8, '\b') + "0123456789";
+    QTest::newRow("erased and written over") << 5 << 10 << rewrite << QString();
+    QTest::newRow("partly erased") << 1 << 4 << rewrite << QStringLiteral("b");
+    QTest::newRow("erased after it") << 1 << 4 << QByteArray("\b\b\bXYZ") << QStringLiteral("bcd");
+    QTest::newRow("backspaces within the batch") << 5 << 10 << QByteArray("XY\b\b") << QStringLiteral("fghij");
+}
+
+// The selection never moves onto text it did not cover.
+void ConsoleTest::erasedTextLeavesTheSelection()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QByteArray, batch);
+    ZIvidView view;
+    view.resize(400, 200);
+    view.show();
+    view.displayData("abcdefghij");
+    QCoreApplication::processEvents();
+    selectColumns(view, from, to);
+    QCOMPARE(view.selectedText(), QString::fromLatin1("abcdefghij").mid(from, to - from));
+    view.displayData(batch);
+    QTEST(view.selectedText(), "selected");
+}
+
+// Past the limit the clipboard keeps what it had; the selection goes to the
+// file the user names, whole, or nowhere, and Cut then deletes nothing.
+void ConsoleTest::largeSelectionIsSavedNotCopied()
+{
+    const QByteArray line("0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\n");
+    const QByteArray text = line.repeated(int(ZIvidView::clipboardLimit / line.size()) + 1);
+    ZIvidView view;
+    view.displayData(text);
+    view.selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTemporaryDir dir;
+    QString fileName = dir.filePath(QStringLiteral("selection.log"));
+    QList<qint64> asked;
+    view.setLargeSelectionFileNameProvider([&](qint64 size) {
+        asked << size;
+        return fileName;
+    });
+    view.copy();
+    QCOMPARE(asked, QList<qint64>({text.size()}));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == text);
+
+    fileName.clear();
+    view.cut();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(view.textSize(), qint64(text.size()));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+void ConsoleTest::controlBytesAreDimmedDigits_data()
+{
+    QTest::addColumn<QByteArray>("byte");
+    QTest::newRow("escape") << QByteArray("\x1b");
+    QTest::newRow("delete") << QByteArray("\x7f");
+    QTest::newRow("next line, C1") << QByteArray("\x85");
+    QTest::newRow("last of C1") << QByteArray("\x9f");
+}
+
+// Drawn, and no brighter than halfway from the background to the text.
+void ConsoleTest::controlBytesAreDimmedDigits()
+{
+    QFETCH(QByteArray, byte);
+    ZIvidView view;
+    view.setFontColor(Qt::white);
+    view.setBackColor(Qt::black);
+    view.resize(300, 100);
+    view.show();
+    view.displayData(byte);
+    QCoreApplication::processEvents();
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
+    const QImage image = view.viewport()->grab().toImage();
+    int drawn = 0;
+    int brightest = 0;
+    for (int y = 0; y < qCeil(metrics.height()); ++y) {
+        for (int x = 4; x < 4 + int(metrics.horizontalAdvance(QLatin1Char('M'))); ++x) {
+            const int gray = qGray(image.pixel(x, y));
+            drawn += gray > 0;
+            brightest = std::max(brightest, gray);
+        }
+    }
+    QVERIFY(drawn > 4);
+    QVERIFY2(brightest <= 128, qPrintable(QString::number(brightest)));
+}
+
+void ConsoleTest::caretShowsWhileActive()
+{
+    QWidget other;
+    other.show();
+    ZIvidView view;
+    view.setFontColor(Qt::white);
+    view.setBackColor(Qt::black);
+    view.resize(300, 100);
+    view.show();
+    view.displayData("ab\ncd");
+    QApplication::setActiveWindow(&view);
+    QTRY_VERIFY(view.isActiveWindow());
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
+    const QPoint caret(qRound(4 + 2.5 * metrics.horizontalAdvance(QLatin1Char('M'))),
+                       qCeil(metrics.height()) * 3 / 2);
+    QCOMPARE(QColor(view.viewport()->grab().toImage().pixel(caret)), QColor(Qt::white));
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(!view.isActiveWindow());
+    QCOMPARE(QColor(view.viewport()->grab().toImage().pixel(caret)), QColor(Qt::black));
 }
 
 void ConsoleTest::contextMenuActsOnTheSelection()

@@ -1,8 +1,10 @@
 #include "hexdumprow.h"
 #include "hexview.h"
 
+#include <QGroupBox>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <QtTest>
 
 class TestHexView : public QObject
@@ -16,27 +18,42 @@ private slots:
     void keysScrollButNeverEdit();
     void appendingKeepsEveryRow();
     void scrollingToTheEndShowsTheLastRow();
+    void switchedOnShowsTheLastRow_data();
+    void switchedOnShowsTheLastRow();
 };
 
 void TestHexView::rowText_data()
 {
-    QTest::addColumn<quint32>("address");
+    QTest::addColumn<qint64>("address");
+    QTest::addColumn<int>("addressDigits");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("neededDigits");
     QTest::newRow("full row of controls and high bytes")
-        << 0x10u << QByteArray("\x00\x1f\x20\x7e\x7f\x80\xff\x41\x08\x0a\x0d\x09\x61\x2e\xc3\xa9", 16)
-        << QStringLiteral("00000010  00 1f 20 7e 7f 80 ff 41  08 0a 0d 09 61 2e c3 a9  .. ~...A....a...");
-    QTest::newRow("short row keeps the character column") << 0xfedcba90u << QByteArray("A\0B\bD", 5)
-        << QStringLiteral("fedcba90  41 00 42 08 44").leftJustified(60) + QStringLiteral("A.B.D");
+        << qint64(0x10) << 8 << QByteArray("\x00\x1f\x20\x7e\x7f\x80\xff\x41\x08\x0a\x0d\x09\x61\x2e\xc3\xa9", 16)
+        << QStringLiteral("00000010  00 1f 20 7e 7f 80 ff 41  08 0a 0d 09 61 2e c3 a9  .. ~...A....a...") << 8;
+    QTest::newRow("short row keeps the character column") << qint64(0xfedcba90) << 8 << QByteArray("A\0B\bD", 5)
+        << QStringLiteral("fedcba90  41 00 42 08 44").leftJustified(60) + QStringLiteral("A.B.D") << 8;
+    QTest::newRow("last row below 4 GiB") << qint64(0xfffffff0) << 8 << QByteArray("A", 1)
+        << QStringLiteral("fffffff0  41").leftJustified(60) + QStringLiteral("A") << 8;
+    QTest::newRow("past 4 GiB") << qint64(0x1fedcba90) << 9 << QByteArray("A", 1)
+        << QStringLiteral("1fedcba90  41").leftJustified(61) + QStringLiteral("A") << 9;
+    QTest::newRow("below 4 GiB in a longer session") << qint64(0x10) << 9 << QByteArray("A", 1)
+        << QStringLiteral("000000010  41").leftJustified(61) + QStringLiteral("A") << 8;
+    QTest::newRow("wider than asked") << qint64(0x123456789a) << 8 << QByteArray("A", 1)
+        << QStringLiteral("123456789a  41").leftJustified(62) + QStringLiteral("A") << 10;
 }
 
 void TestHexView::rowText()
 {
-    QFETCH(quint32, address);
+    QFETCH(qint64, address);
+    QFETCH(int, addressDigits);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    QCOMPARE(hexDumpRow(address, bytes.constData(), bytes.size()), expected);
-    QVERIFY(expected.size() <= hexDumpRowLength); // the view's width comes from it
+    QCOMPARE(hexDumpRow(address, bytes.constData(), bytes.size(), addressDigits), expected);
+    QTEST(hexDumpAddressDigits(address), "neededDigits");
+    // The view's width comes from it.
+    QVERIFY(expected.size() <= hexDumpRowLength - 8 + std::max(addressDigits, hexDumpAddressDigits(address)));
 }
 
 void TestHexView::contentIsWhatWasSetAndAppended()
@@ -113,19 +130,24 @@ void TestHexView::appendingKeepsEveryRow()
     for (qint64 row : {qint64(0), qint64(65535), qint64(65536), qint64(size / 16)}) {
         const int offset = int(row * 16);
         QCOMPARE(view.rowText(row),
-                 hexDumpRow(quint32(offset), reference.constData() + offset, std::min(16, size - offset)));
+                 hexDumpRow(offset, reference.constData() + offset, std::min(16, size - offset)));
     }
 }
 
-// After scrollToEnd() the last row is wholly on screen, and the view
-// is scrolled no further than that needs.
-static bool lastRowShownAtMaximum(HexView &view, int rows)
+// The last row is wholly on screen, and the view is scrolled no further
+// than that needs.
+static bool lastRowShown(const HexView &view, int rows)
 {
-    view.scrollToEnd();
     const QScrollBar *bar = view.verticalScrollBar();
     const int shownHeight = (rows - bar->value()) * view.fontMetrics().height();
     return shownHeight <= view.viewport()->height()
         && (bar->value() == 0 || shownHeight + view.fontMetrics().height() > view.viewport()->height());
+}
+
+static bool lastRowShownAtMaximum(HexView &view, int rows)
+{
+    view.scrollToEnd();
+    return lastRowShown(view, rows);
 }
 
 void TestHexView::scrollingToTheEndShowsTheLastRow()
@@ -148,6 +170,44 @@ void TestHexView::scrollingToTheEndShowsTheLastRow()
     QVERIFY(!view.grab().isNull());
     view.setData(QByteArray());
     QCOMPARE(view.verticalScrollBar()->maximum(), 0);
+}
+
+void TestHexView::switchedOnShowsTheLastRow_data()
+{
+    QTest::addColumn<bool>("shownBefore");
+    QTest::addColumn<bool>("aloneBefore"); // taller then than now
+    QTest::newRow("first time") << false << false;
+    QTest::newRow("again, same height") << true << false;
+    QTest::newRow("again, taller before") << true << true;
+}
+
+// Hexa View switched on in the middle of a session opens on the newest
+// rows, received while it was off.
+void TestHexView::switchedOnShowsTheLastRow()
+{
+    QFETCH(bool, shownBefore);
+    QFETCH(bool, aloneBefore);
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *console = new QWidget(&window);
+    layout->addWidget(console, 3);
+    auto *group = new QGroupBox(&window);
+    auto *view = new HexView(group);
+    (new QVBoxLayout(group))->addWidget(view);
+    layout->addWidget(group, 1);
+    group->setVisible(shownBefore);
+    console->setHidden(aloneBefore);
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    group->hide();
+    console->show();
+    const int rows = 4000;
+    for (int i = 0; i < rows; ++i)
+        view->appendData(QByteArray(16, 'r'));
+    view->scrollToEnd();
+    group->show();
+    QTRY_VERIFY(lastRowShown(*view, rows));
 }
 
 QTEST_MAIN(TestHexView)

@@ -1,19 +1,25 @@
 #include "zividview.h"
 
 #include "consolestylesheet.h"
+#include "receivedtext.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QSaveFile>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -27,25 +33,26 @@ Q_LOGGING_CATEGORY(consoleLog, "tarnterm.console", QtInfoMsg)
 
 constexpr int textMargin = 4;
 
+// C0 (tab aside), DEL and C1: no font has a glyph worth showing for them.
 bool isControl(uchar c)
 {
-    return (c < 0x20 && c != '\t') || c == 0x7f;
+    return (c < 0x20 && c != '\t') || (c >= 0x7f && c < 0xa0);
 }
 
-// The Control Pictures block: U+2400 + the byte, U+2421 for DEL.
-QChar controlPicture(uchar c)
-{
-    return QChar(c == 0x7f ? 0x2421 : 0x2400 + c);
-}
+// Hex digits three pixels wide and five high, a row per entry, the
+// leftmost pixel in bit 2: two of them and a gap fit a cell of seven pixels,
+// which no font's glyphs squeezed that narrow can match for sharpness.
+constexpr uchar hexGlyphs[16][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
+    {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4},
+};
+constexpr int hexGlyphWidth = 3;
+constexpr int hexGlyphHeight = 5;
+constexpr int hexPairWidth = 2 * hexGlyphWidth + 1;
 
-// The letters the pictures show, for fonts that have no pictures.
-const char *controlName(uchar c)
-{
-    static const char *const names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
-                                        "VT", "FF", "CR", "SO", "SI", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-                                        "SYN", "ETB", "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US"};
-    return c == 0x7f ? "DEL" : names[c & 0x1f];
-}
+// Selections are written to a file a piece at a time, never held whole.
+constexpr qint64 writePiece = qint64(1) << 20;
 
 bool isWordChar(uchar c)
 {
@@ -123,7 +130,7 @@ ZIvidView::ZIvidView(QWidget *parent)
 
 void ZIvidView::displayData(const QByteArray &data)
 {
-    m_text.append(data);
+    appendBatch(data);
     updateRows();
     pinToEnd();
 }
@@ -131,9 +138,22 @@ void ZIvidView::displayData(const QByteArray &data)
 void ZIvidView::displayBatches(const QList<QByteArray> &batches)
 {
     for (const QByteArray &batch : batches)
-        m_text.append(batch);
+        appendBatch(batch);
     updateRows();
     pinToEnd();
+}
+
+// Backspaces from the device erase text from the end. A selection over
+// erased text keeps only what is left of it, so it never covers the text
+// written in its place.
+void ZIvidView::appendBatch(const QByteArray &batch)
+{
+    if (m_anchor != m_cursor && batch.contains('\b')) {
+        const qint64 kept = std::max<qint64>(0, m_text.size() - ReceivedText::fromBatch(batch).screenErasures);
+        m_anchor = std::min(m_anchor, kept);
+        m_cursor = std::min(m_cursor, kept);
+    }
+    m_text.append(batch);
 }
 
 // Notes the first row that changed, so that a view that did not scroll
@@ -233,6 +253,8 @@ void ZIvidView::changeEvent(QEvent *event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         viewport()->update();
+    else if (event->type() == QEvent::ActivationChange)
+        viewport()->update(caretRect());
 }
 
 void ZIvidView::applyFont()
@@ -249,13 +271,10 @@ void ZIvidView::applyFont()
             cell = std::max(cell, advances[c]);
     }
     m_cellWidth = cell;
-    m_hasControlPictures = metrics.inFont(QChar(0x241b));
-    m_pictureFont = m_drawingFont;
-    m_pictureFont.setPixelSize(std::max(4, m_lineHeight * 2 / 5));
-    m_pictureFont.setWeight(QFont::Normal);
-    const QFontMetricsF pictureMetrics(m_pictureFont);
-    m_pictureLetterWidth = pictureMetrics.horizontalAdvance(QLatin1Char('M'));
-    m_pictureLetterHeight = pictureMetrics.height();
+    // Whole pixels, so the strokes stay sharp: as wide as the cell allows,
+    // about as tall as the capitals but never more than twice as tall as wide.
+    m_pictureScaleX = std::max(1, int(m_cellWidth / (hexPairWidth + 1)));
+    m_pictureScaleY = std::clamp(int(std::lround(metrics.capHeight() / hexGlyphHeight)), 1, 2 * m_pictureScaleX);
     for (int c = 0; c < 256; ++c)
         m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
     updateColumns();
@@ -265,20 +284,49 @@ void ZIvidView::applyFont()
 
 // Rows sit at the top; with the view at the end the last row is the last
 // whole one, so the top row is never cut.
-void ZIvidView::paintEvent(QPaintEvent *)
+// Only the rows the event exposes are drawn: a small batch repaints the
+// last row, not the screen.
+void ZIvidView::paintEvent(QPaintEvent *event)
 {
     if (m_refreshPending)
         refresh();
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), opaque(m_backColor));
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, opaque(m_backColor));
     painter.setFont(m_drawingFont);
     const qint64 top = verticalScrollBar()->value();
-    const qint64 end = std::min(m_rows.rowCount(), top + viewport()->height() / m_lineHeight + 1);
-    for (qint64 row = top; row < end; ++row) {
+    const qint64 first = top + std::max(0, exposed.top()) / m_lineHeight;
+    const qint64 end = std::min(m_rows.rowCount(), top + std::max(0, exposed.bottom()) / m_lineHeight + 1);
+    for (qint64 row = first; row < end; ++row) {
         qint64 rowInLine = 0;
         const qint64 line = m_rows.lineOfRow(row, &rowInLine);
         drawRow(painter, line, rowInLine, qreal((row - top) * m_lineHeight));
     }
+    const QRect caret = caretRect();
+    if (isActiveWindow() && caret.intersects(exposed))
+        painter.fillRect(caret, isEnabled() ? opaque(m_fontColor) : blend(opaque(m_fontColor), opaque(m_backColor)));
+}
+
+// The cell after the last character; a bar after the row's last cell when
+// that row is full. Empty when off screen.
+QRect ZIvidView::caretRect() const
+{
+    const qint64 row = m_rows.rowCount() - 1;
+    const qint64 line = m_text.lineCount() - 1;
+    const qint64 y = (row - verticalScrollBar()->value()) * m_lineHeight;
+    if (row < 0 || y < 0 || y >= viewport()->height())
+        return {};
+    qint64 rowInLine = 0;
+    m_rows.lineOfRow(row, &rowInLine);
+    const qint64 start = m_text.lineStart(line);
+    const qint64 length = m_text.lineLength(line);
+    int column = 0;
+    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i)
+        column = m_rows.cellEnd(m_text.at(start + i), column);
+    const int x = int(textMargin + column * m_cellWidth);
+    if (column >= m_rows.columns())
+        return QRect(x, int(y), std::max(1, textMargin / 2), m_lineHeight);
+    return QRect(x, int(y), int(std::ceil(m_cellWidth)), m_lineHeight);
 }
 
 void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y)
@@ -344,25 +392,27 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
 }
 
-// The font's own picture if it has one, else its letters drawn small and
-// stepping down across the cell, as the pictures show them.
+// The byte's two hex digits, standing on the baseline, in a faint box that
+// keeps neighbouring pairs apart.
 void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
 {
-    if (m_hasControlPictures) {
-        painter.drawText(cell, Qt::AlignCenter, QString(controlPicture(c)));
-        return;
+    const QColor color = painter.pen().color();
+    QColor box = color;
+    box.setAlpha(40);
+    painter.fillRect(cell.adjusted(1, 1, -1, -1), box);
+    const int left = int(std::round(cell.left() + (cell.width() - hexPairWidth * m_pictureScaleX) / 2));
+    const int top = int(cell.top()) + m_ascent - hexGlyphHeight * m_pictureScaleY;
+    for (int digit = 0; digit < 2; ++digit) {
+        const uchar *glyph = hexGlyphs[digit == 0 ? c >> 4 : c & 0xf];
+        const int x0 = left + digit * (hexGlyphWidth + 1) * m_pictureScaleX;
+        for (int row = 0; row < hexGlyphHeight; ++row) {
+            for (int column = 0; column < hexGlyphWidth; ++column) {
+                if (glyph[row] & (4 >> column))
+                    painter.fillRect(x0 + column * m_pictureScaleX, top + row * m_pictureScaleY, m_pictureScaleX,
+                                     m_pictureScaleY, color);
+            }
+        }
     }
-    const QByteArray name(controlName(c));
-    const QFont font = painter.font();
-    painter.setFont(m_pictureFont);
-    const qreal step = name.size() > 1 ? (cell.width() - m_pictureLetterWidth) / (name.size() - 1) : 0;
-    const qreal rise = (cell.height() - m_pictureLetterHeight) / std::max(1, name.size() - 1);
-    for (int k = 0; k < name.size(); ++k) {
-        painter.drawText(QRectF(cell.left() + k * step, cell.top() + k * rise, m_pictureLetterWidth,
-                                m_pictureLetterHeight),
-                         Qt::AlignCenter, QString(QChar(name.at(k))));
-    }
-    painter.setFont(font);
 }
 
 qint64 ZIvidView::positionAt(const QPoint &point) const
@@ -425,7 +475,8 @@ void ZIvidView::mouseReleaseEvent(QMouseEvent *event)
         return;
     m_selecting = false;
     QClipboard *clipboard = QGuiApplication::clipboard();
-    if (clipboard->supportsSelection() && m_anchor != m_cursor)
+    const auto [from, to] = selection();
+    if (clipboard->supportsSelection() && to > from && to - from <= clipboardLimit)
         clipboard->setText(selectedText(), QClipboard::Selection);
 }
 
@@ -455,10 +506,49 @@ std::pair<qint64, qint64> ZIvidView::selection() const
     return {std::min(std::min(m_anchor, m_cursor), to), to};
 }
 
+QString ZIvidView::toPlainText() const
+{
+    if (m_text.size() > maxStringSize) {
+        qCWarning(consoleLog) << "text of" << m_text.size() << "characters is too long for a string";
+        return {};
+    }
+    return m_text.toPlainText();
+}
+
+// Escaping takes up to six characters for one.
+QString ZIvidView::toHtml() const
+{
+    if (m_text.size() > maxStringSize / 6) {
+        qCWarning(consoleLog) << "text of" << m_text.size() << "characters is too long for a string";
+        return {};
+    }
+    return m_text.toHtml();
+}
+
 QString ZIvidView::selectedText() const
 {
     const auto [from, to] = selection();
+    if (to - from > maxStringSize) {
+        qCWarning(consoleLog) << "selection of" << to - from << "characters is too long for a string";
+        return {};
+    }
     return QString::fromLatin1(m_text.mid(from, to - from));
+}
+
+bool ZIvidView::writeSelection(QIODevice *device) const
+{
+    const auto [from, to] = selection();
+    for (qint64 at = from; at < to; at += writePiece) {
+        const QByteArray piece = m_text.mid(at, std::min(writePiece, to - at));
+        if (device->write(piece) != piece.size())
+            return false;
+    }
+    return true;
+}
+
+void ZIvidView::setLargeSelectionFileNameProvider(std::function<QString(qint64)> provider)
+{
+    m_largeSelectionFileName = std::move(provider);
 }
 
 void ZIvidView::selectAll()
@@ -469,15 +559,62 @@ void ZIvidView::selectAll()
 
 void ZIvidView::copy()
 {
+    copySelection();
+}
+
+// True when the selection went to the clipboard or into a file.
+bool ZIvidView::copySelection()
+{
+    const auto [from, to] = selection();
+    if (to - from > clipboardLimit)
+        return saveLargeSelection(to - from);
     const QString text = selectedText();
     if (!text.isEmpty())
         QGuiApplication::clipboard()->setText(text);
+    return true;
 }
 
+// Written aside and renamed over the target only when complete, as a capture is.
+bool ZIvidView::saveLargeSelection(qint64 size)
+{
+    const QString fileName = m_largeSelectionFileName ? m_largeSelectionFileName(size)
+                                                      : askLargeSelectionFileName(size);
+    if (fileName.isEmpty())
+        return false;
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text) && writeSelection(&file) && file.flush() && file.commit())
+        return true;
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    // Not modal: a test, or a user busy elsewhere, is not held up by it.
+    auto *box = new QMessageBox(QMessageBox::Critical, tr("Copy"), tr("Can't write the selection to a file."),
+                                QMessageBox::Ok, this);
+    box->setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + reason);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return false;
+}
+
+QString ZIvidView::askLargeSelectionFileName(qint64 size)
+{
+    const auto megabytes = [](qint64 bytes) { return QString::number(double(bytes) / (1 << 20), 'f', 0); };
+    QMessageBox box(QMessageBox::Information, tr("Copy"),
+                    tr("The selection holds %1 MB; the clipboard takes at most %2 MB.")
+                        .arg(megabytes(size), megabytes(clipboardLimit)),
+                    QMessageBox::Save | QMessageBox::Cancel, this);
+    box.setInformativeText(tr("Save the selection to a file instead?"));
+    if (box.exec() != QMessageBox::Save)
+        return {};
+    return QFileDialog::getSaveFileName(this, tr("Save Selection"), QString(),
+                                        tr("log Files (*.log);;All Files (*)"));
+}
+
+// A selection that went nowhere is not deleted.
 void ZIvidView::cut()
 {
-    copy();
-    deleteSelection();
+    if (copySelection())
+        deleteSelection();
 }
 
 void ZIvidView::deleteSelection()

@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QFont>
 
+#include <functional>
+#include <limits>
 #include <utility>
 
 class QIODevice;
@@ -35,15 +37,31 @@ public:
     // Characters shown, each line break one.
     qint64 textSize() const { return m_text.size(); }
 
-    QString toPlainText() const { return m_text.toPlainText(); }
-    QString toHtml() const { return m_text.toHtml(); }
+    // The most characters one QString holds; toPlainText(), toHtml() and
+    // selectedText() give an empty string for more (the file writers below
+    // have no limit).
+    static constexpr qint64 maxStringSize = (qint64(std::numeric_limits<int>::max()) - 64) / 2;
+    // The largest selection copy() puts on the clipboard and a mouse
+    // selection on the primary selection: a session can hold gigabytes.
+    static constexpr qint64 clipboardLimit = qint64(64) << 20;
+
+    QString toPlainText() const;
+    QString toHtml() const;
     // Stream the text into a file a chunk at a time; false when a write failed.
     bool writePlainText(QIODevice *device) const { return m_text.writePlainText(device); }
     bool writeHtml(QIODevice *device) const { return m_text.writeHtml(device); }
 
     QString selectedText() const;
+    // Streams the selection into a file a chunk at a time; false when a write failed.
+    bool writeSelection(QIODevice *device) const;
     void selectAll();
+    // A selection above clipboardLimit is not copied: the user is told why
+    // and offered to save it to a file.
     void copy();
+    // Where copy() saves a selection too large for the clipboard, given its
+    // size; an empty name saves nothing. By default a message box explains
+    // and a file dialog asks.
+    void setLargeSelectionFileNameProvider(std::function<QString(qint64)> provider);
     void cut();
     void deleteSelection();
     // Sends the clipboard's text as one paste.
@@ -89,6 +107,11 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void appendBatch(const QByteArray &batch);
+    bool copySelection();
+    bool saveLargeSelection(qint64 size);
+    QString askLargeSelectionFileName(qint64 size);
+    QRect caretRect() const;
     void applyStyleSheet();
     void applyFont();
     void pinToEnd();
@@ -119,10 +142,10 @@ private:
     int m_lineHeight = 16;
     int m_ascent = 12;
     bool m_fitsCell[256] = {};
-    bool m_hasControlPictures = false;
-    QFont m_pictureFont;
-    qreal m_pictureLetterWidth = 4;
-    qreal m_pictureLetterHeight = 6;
+    // Control bytes show as their two hex digits, drawn as pixels this
+    // many screen pixels wide and high.
+    int m_pictureScaleX = 1;
+    int m_pictureScaleY = 2;
 
     bool m_pinned = true;
     // The first row whose text changed since the last refresh.
@@ -131,4 +154,5 @@ private:
     qint64 m_anchor = 0;
     qint64 m_cursor = 0;
     bool m_selecting = false;
+    std::function<QString(qint64)> m_largeSelectionFileName;
 };

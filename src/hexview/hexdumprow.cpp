@@ -2,14 +2,25 @@
 
 #include <QByteArray>
 
-QString hexDumpRow(quint32 address, const char *bytes, int count)
+#include <algorithm>
+
+int hexDumpAddressDigits(qint64 lastAddress)
+{
+    int digits = 8;
+    while (digits < 16 && (quint64(lastAddress) >> (4 * digits)) != 0)
+        ++digits;
+    return digits;
+}
+
+QString hexDumpRow(qint64 address, const char *bytes, int count, int addressDigits)
 {
     static const char digits[] = "0123456789abcdef";
 
     QByteArray row;
-    row.reserve(hexDumpRowLength);
-    for (int shift = 28; shift >= 0; shift -= 4)
-        row += digits[(address >> shift) & 0xf];
+    const int width = std::max(addressDigits, hexDumpAddressDigits(address));
+    row.reserve(hexDumpRowLength - 8 + width);
+    for (int shift = 4 * (width - 1); shift >= 0; shift -= 4)
+        row += digits[(quint64(address) >> shift) & 0xf];
     row += "  ";
     for (int i = 0; i < hexDumpBytesPerRow; ++i) {
         if (i == hexDumpBytesPerRow / 2)

@@ -112,7 +112,14 @@ QString HexView::rowText(qint64 row) const
     const QByteArray &chunk = m_chunks[size_t(offset / chunkSize)];
     const int inChunk = int(offset % chunkSize);
     const int count = std::min(hexDumpBytesPerRow, chunk.size() - inChunk);
-    return hexDumpRow(quint32(offset), chunk.constData() + inChunk, count);
+    return hexDumpRow(offset, chunk.constData() + inChunk, count, addressDigits());
+}
+
+// Past 4 GiB every row takes the digits the last one needs, so the columns
+// stay lined up.
+int HexView::addressDigits() const
+{
+    return hexDumpAddressDigits(std::max<qint64>(0, rowCount() - 1) * hexDumpBytesPerRow);
 }
 
 int HexView::margin() const
@@ -129,7 +136,8 @@ void HexView::updateScrollBars()
     verticalScrollBar()->setRange(0, int(std::clamp<qint64>(rowCount() - pageRows, 0, INT_MAX)));
     verticalScrollBar()->setPageStep(pageRows);
 
-    const int rowWidth = 2 * margin() + fontMetrics().horizontalAdvance(QString(hexDumpRowLength, QLatin1Char('0')));
+    const int rowLength = hexDumpRowLength - 8 + addressDigits();
+    const int rowWidth = 2 * margin() + fontMetrics().horizontalAdvance(QString(rowLength, QLatin1Char('0')));
     horizontalScrollBar()->setRange(0, qMax(0, rowWidth - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
 }
@@ -151,10 +159,22 @@ void HexView::paintEvent(QPaintEvent *event)
     }
 }
 
+// A view showing the last row keeps showing it when it grows or shrinks.
 void HexView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
     updateScrollBars();
+    if (atEnd)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+// Switched on in the middle of a session, the view opens on the newest rows,
+// not where it was scrolled while hidden.
+void HexView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    scrollToEnd();
 }
 
 void HexView::changeEvent(QEvent *event)

@@ -34,11 +34,13 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     qint64 rowCount() const;
+    int addressDigits() const;
     int margin() const;
     void updateScrollBars();
     void showAppended();

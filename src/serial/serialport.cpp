@@ -176,6 +176,12 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
 
 void SerialPort::readData()
 {
-    receivedBytes.append(m_device->readAll());
+    // The window keeps a flood's batches for a while before the console
+    // takes them, so each holds no more memory than its bytes: readAll()
+    // reserves 16 KiB and more per batch, and read() may hand over the
+    // port's own 32 KiB buffer for a few bytes.
+    QByteArray bytes = m_device->read(m_device->bytesAvailable());
+    bytes.squeeze();
+    receivedBytes.append(bytes);
     emit readComm();
 }
