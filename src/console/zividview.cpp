@@ -1,5 +1,6 @@
 #include "zividview.h"
 
+#include "chunkmemory.h"
 #include "consolestylesheet.h"
 
 #include <QApplication>
@@ -148,8 +149,16 @@ void ZIvidView::clear()
 {
     m_text.clear();
     updateRows();
+    releaseFreedMemory();
     m_anchor = m_cursor = 0;
     pinToEnd();
+}
+
+void ZIvidView::markDisconnected(const QTime &time)
+{
+    m_text.addMark(time);
+    updateRows();
+    scheduleRefresh();
 }
 
 // The scroll bar and the screen catch up once per pass of the event loop,
@@ -276,7 +285,12 @@ void ZIvidView::paintEvent(QPaintEvent *)
     for (qint64 row = top; row < end; ++row) {
         qint64 rowInLine = 0;
         const qint64 line = m_rows.lineOfRow(row, &rowInLine);
-        drawRow(painter, line, rowInLine, qreal((row - top) * m_lineHeight));
+        const int marks = m_text.marksBefore(line);
+        const qreal y = qreal((row - top) * m_lineHeight);
+        if (rowInLine < marks)
+            drawMark(painter, m_text.markTime(line, int(rowInLine)), y);
+        else
+            drawRow(painter, line, rowInLine - marks, y);
     }
 }
 
@@ -343,6 +357,14 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
 }
 
+void ZIvidView::drawMark(QPainter &painter, const QTime &time, qreal y)
+{
+    const QColor back = opaque(m_backColor);
+    painter.setPen(blend(opaque(m_fontColor), back));
+    const QString text = QStringLiteral("\u2014 disconnected %1 \u2014").arg(time.toString(QStringLiteral("hh:mm:ss")));
+    painter.drawText(QPointF(textMargin, y + m_ascent), text);
+}
+
 // The font's own picture if it has one, else its letters drawn small and
 // stepping down across the cell, as the pictures show them.
 void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
@@ -374,10 +396,13 @@ qint64 ZIvidView::positionAt(const QPoint &point) const
     qint64 rowInLine = 0;
     const qint64 line = m_rows.lineOfRow(row, &rowInLine);
     const qint64 start = m_text.lineStart(line);
+    const int marks = m_text.marksBefore(line);
+    if (rowInLine < marks)
+        return start;
     const qint64 length = m_text.lineLength(line);
     const qreal x = point.x() - textMargin;
     int column = 0;
-    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i) {
+    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine - marks); i < length; ++i) {
         if (column >= m_rows.columns())
             return start + i;
         const int next = m_rows.cellEnd(m_text.at(start + i), column);
@@ -457,6 +482,9 @@ std::pair<qint64, qint64> ZIvidView::selection() const
 QString ZIvidView::selectedText() const
 {
     const auto [from, to] = selection();
+    // Past what one string holds, the selection is saved, not copied.
+    if (to - from > ConsoleText::maxArraySize)
+        return QString();
     return QString::fromLatin1(m_text.mid(from, to - from));
 }
 
