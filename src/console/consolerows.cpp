@@ -43,9 +43,10 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     if (state == m_tabRows.end())
         state = m_tabRows.insert(firstAtOrAfter(m_tabRows, line), TabRows {line, 0, 0, {}});
     if (unchanged < state->scanned) {
-        // The row holding the first change is laid out again from its start.
+        // The row holding the first change is laid out again from its start;
+        // a row starting right there is made again only if a character is.
         auto &starts = state->starts;
-        starts.erase(std::upper_bound(starts.begin(), starts.end(), unchanged), starts.end());
+        starts.erase(std::lower_bound(starts.begin(), starts.end(), unchanged), starts.end());
         state->scanned = starts.empty() ? 0 : starts.back();
         state->column = 0;
     }

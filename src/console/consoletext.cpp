@@ -285,6 +285,11 @@ void ConsoleText::remove(qint64 from, qint64 to)
         return lines.erase(first, last);
     };
 
+    // A line start at `to` itself may open the next chunk (a mark's).
+    if (b + 1 < m_chunks.size() && m_chunkStart[b + 1] == to) {
+        std::vector<quint32> &lines = m_chunks[b + 1].lines;
+        dropStarts(lines, lines.begin(), std::upper_bound(lines.begin(), lines.end(), 0, offsetAfter));
+    }
     Chunk &first = m_chunks[a];
     const qint64 fromOffset = from - m_chunkStart[a];
     auto kept = std::upper_bound(first.lines.begin(), first.lines.end(), fromOffset, offsetAfter);
