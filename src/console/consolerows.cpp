@@ -134,7 +134,7 @@ void ConsoleRows::update(ConsoleText &text)
     // The tail line's starts stay, to be laid out on from where they were.
     while (!m_tabRows.empty() && m_tabRows.back().line > tail)
         m_tabRows.pop_back();
-    if (tail == 0) {
+    if (tail == 0 && unchanged == 0) {
         // Cleared, or laid out anew: let the memory go.
         std::deque<Wrapped>().swap(m_wrapped);
         std::deque<TabRows>().swap(m_tabRows);
