@@ -147,9 +147,13 @@ void ZIvidView::updateRows()
 
 void ZIvidView::clear()
 {
+    const bool large = m_text.size() > ConsoleText::defaultChunkSize;
     m_text.clear();
     updateRows();
-    releaseFreedMemory();
+    // The index and the rows' pieces sit in the heap, which keeps them
+    // unless asked; a short text is not worth the walk over it.
+    if (large)
+        releaseFreedMemory();
     m_anchor = m_cursor = 0;
     pinToEnd();
 }
