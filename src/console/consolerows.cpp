@@ -32,14 +32,18 @@ std::deque<ConsoleRows::TabRows>::const_iterator ConsoleRows::tabRowsOf(qint64 l
 // so a growing line costs what it grew by.
 qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchanged)
 {
-    const qint64 marks = text.marksBefore(line);
-    const qint64 length = text.lineLength(line);
-    auto state = tabRowsOf(line);
-    if (!text.lineHasTab(line)) {
-        if (state != m_tabRows.end())
-            m_tabRows.erase(state);
+    const ConsoleText::LineInfo info = text.lineInfo(line);
+    const qint64 marks = info.marked ? text.marksBefore(line) : 0;
+    const qint64 length = info.length;
+    if (!info.hasTab) {
+        if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
+            const auto state = tabRowsOf(line);
+            if (state != m_tabRows.end())
+                m_tabRows.erase(state);
+        }
         return marks + std::max<qint64>(1, (length + m_columns - 1) / m_columns);
     }
+    auto state = tabRowsOf(line);
     if (state == m_tabRows.end())
         state = m_tabRows.insert(firstAtOrAfter(m_tabRows, line), TabRows {line, 0, 0, {}});
     if (unchanged < state->scanned) {
@@ -50,7 +54,7 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
         state->scanned = starts.empty() ? 0 : starts.back();
         state->column = 0;
     }
-    const qint64 start = text.lineStart(line);
+    const qint64 start = info.start;
     qint64 i = state->scanned;
     int column = state->column;
     while (i < length) {

@@ -446,6 +446,32 @@ qint64 ConsoleText::lineLength(qint64 line) const
     return end - start - (next & softFlag ? 0 : 1);
 }
 
+ConsoleText::LineInfo ConsoleText::lineInfo(qint64 line) const
+{
+    const size_t c = chunkOfLine(line);
+    const std::vector<quint32> &lines = m_chunks[c].lines;
+    const size_t i = size_t(line - m_chunkFirstLine[c]);
+    const quint32 entry = lines[i];
+    LineInfo info;
+    info.start = m_chunkStart[c] + (entry & offsetMask);
+    info.hasTab = entry & tabFlag;
+    info.marked = entry & markFlag;
+    if (line + 1 >= m_lineCount) {
+        info.length = m_size - info.start;
+        return info;
+    }
+    size_t nextChunk = c;
+    size_t next = i + 1;
+    if (next == lines.size()) {
+        nextChunk = chunkOfLine(line + 1);
+        next = size_t(line + 1 - m_chunkFirstLine[nextChunk]);
+    }
+    const quint32 nextEntry = m_chunks[nextChunk].lines[next];
+    const qint64 end = m_chunkStart[nextChunk] + (nextEntry & offsetMask) - (nextEntry & softFlag ? 0 : 1);
+    info.length = end - info.start;
+    return info;
+}
+
 qint64 ConsoleText::lineOf(qint64 position) const
 {
     const size_t c = chunkOfPosition(position);

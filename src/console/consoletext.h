@@ -49,6 +49,15 @@ public:
     qint64 lineLength(qint64 line) const;
     bool lineHasTab(qint64 line) const { return entry(line) & tabFlag; }
     qint64 lineOf(qint64 position) const;
+    // What a layout asks of every line, found at once.
+    struct LineInfo
+    {
+        qint64 start;
+        qint64 length;
+        bool hasTab;
+        bool marked;
+    };
+    LineInfo lineInfo(qint64 line) const;
     char at(qint64 position) const;
     // The characters from `position` that lie together in memory, at least
     // one when position < size(); their count in *available.
