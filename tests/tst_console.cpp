@@ -37,6 +37,10 @@ private slots:
     void nulOnlyBatchStillScrollsToBottom();
     void anySplitShowsWhatOneBatchShows();
     void largeTextMatchesTheModel();
+    void storeMatchesTheModel_data();
+    void storeMatchesTheModel();
+    void marksStandApartFromTheText();
+    void deleteMovesAMarkAcrossChunks();
     void rows_data();
     void rows();
     void scrollRangeCountsRows();
@@ -267,6 +271,173 @@ void ConsoleTest::largeTextMatchesTheModel()
     QCOMPARE(text.lineOf(from), model.text().left(int(from)).count(QLatin1Char('\n')));
 }
 
+namespace {
+
+// Where every row starts, laid out from the model's text alone: lines start
+// after each break and at each mark, marks take a row each before their line.
+struct Row
+{
+    qint64 line;
+    qint64 start; // -1 for a mark's row
+    bool operator==(const Row &other) const { return line == other.line && start == other.start; }
+};
+
+QVector<Row> modelRows(const QByteArray &text, const QList<int> &marks, int columns)
+{
+    QVector<qint64> starts {0};
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == '\n')
+            starts.append(i + 1);
+    }
+    for (int mark : marks)
+        starts.append(mark);
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    QVector<Row> rows;
+    for (int line = 0; line < starts.size(); ++line) {
+        const qint64 start = starts.at(line);
+        qint64 end = line + 1 < starts.size() ? starts.at(line + 1) : text.size();
+        if (end > start && text.at(int(end - 1)) == '\n')
+            --end;
+        for (int mark : marks) {
+            if (mark == start)
+                rows.append({line, -1});
+        }
+        rows.append({line, start});
+        int column = 0;
+        for (qint64 i = start; i < end; ++i) {
+            if (column >= columns) {
+                rows.append({line, i});
+                column = 0;
+            }
+            column = text.at(int(i)) == '\t' ? qMin((column / 8 + 1) * 8, columns) : column + 1;
+        }
+    }
+    return rows;
+}
+
+QVector<Row> shownRows(const ConsoleText &text, const ConsoleRows &rows)
+{
+    QVector<Row> shown;
+    for (qint64 row = 0; row < rows.rowCount(); ++row) {
+        qint64 rowInLine = -1;
+        const qint64 line = rows.lineOfRow(row, &rowInLine);
+        const int marks = text.marksBefore(line);
+        const qint64 start = text.lineStart(line);
+        shown.append({line, rowInLine < marks ? -1 : start + rows.rowOffset(text, line, rowInLine - marks)});
+        if (rowInLine == 0 && rows.firstRowOf(line) != row)
+            shown.append({-1, -1});
+    }
+    return shown;
+}
+
+} // namespace
+
+// Small chunks, so that batches, backspaces, Deletes and marks meet chunk
+// ends all the time; the rows, kept up to date step by step, are held
+// against a layout of the model's text.
+void ConsoleTest::storeMatchesTheModel_data()
+{
+    QTest::addColumn<int>("chunkSize");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("16-byte chunks, 5 columns") << 16 << 5;
+    QTest::newRow("64-byte chunks, 9 columns") << 64 << 9;
+    QTest::newRow("4 KiB chunks, 80 columns") << 4096 << 80;
+}
+
+void ConsoleTest::storeMatchesTheModel()
+{
+    QFETCH(int, chunkSize);
+    QFETCH(int, columns);
+    const QByteArray alphabet("\0\b\r\n\tab\xe9", 8);
+    QRandomGenerator random(quint32(chunkSize * 31 + columns));
+    for (int round = 0; round < 150; ++round) {
+        ConsoleText text(chunkSize);
+        ConsoleRows rows;
+        rows.setColumns(text, columns);
+        ConsoleModel model;
+        for (int step = 0; step < 80; ++step) {
+            const int action = random.bounded(20);
+            const int size = model.text().size();
+            if (action < 3 && size > 0) {
+                const int from = random.bounded(size);
+                const int to = from + random.bounded(std::min(size - from, action == 0 ? 400 : 20) + 1);
+                text.remove(from, to);
+                model.remove(from, to);
+            } else if (action < 6) {
+                text.addMark(QTime(12, 0, step % 60));
+                model.addMark();
+            } else if (action == 6 && random.bounded(10) == 0) {
+                text.clear();
+                model.clear();
+            } else {
+                QByteArray batch;
+                for (int i = random.bounded(action == 7 ? 300 : 24); i > 0; --i)
+                    batch += alphabet.at(random.bounded(alphabet.size()));
+                text.append(batch);
+                model.addBatch(batch);
+            }
+            // Rows brought up to date now and then: changes pile up between.
+            if (random.bounded(3) > 0)
+                rows.update(text);
+        }
+        rows.update(text);
+        const QByteArray expected = model.text().toLatin1();
+        QCOMPARE(text.toPlainText(), model.text());
+        QCOMPARE(shownRows(text, rows), modelRows(expected, model.marks(), columns));
+        const int from = random.bounded(expected.size() + 1);
+        const int to = from + random.bounded(expected.size() - from + 1);
+        QByteArray written;
+        QBuffer buffer(&written);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(text.writePlainText(&buffer, from, to));
+        QCOMPARE(written, expected.mid(from, to - from));
+        for (qint64 position = 0; position <= text.size(); position += 1 + random.bounded(7)) {
+            const qint64 line = text.lineOf(position);
+            QVERIFY(text.lineStart(line) <= position);
+            QVERIFY(line + 1 == text.lineCount() || text.lineStart(line + 1) > position);
+        }
+    }
+}
+
+// A mark moved to where a chunk starts is found there by the next Delete.
+void ConsoleTest::deleteMovesAMarkAcrossChunks()
+{
+    ConsoleText text(16);
+    text.append("abcdefghijkl");
+    text.addMark(QTime(1, 2, 3));
+    text.append("mnopqr");
+    text.addMark(QTime(1, 2, 4));
+    text.append("stuvwxyzABCDEF");
+    text.remove(16, 20);
+    text.remove(10, 16);
+    QCOMPARE(text.toPlainText(), QStringLiteral("abcdefghijuvwxyzABCDEF"));
+    QCOMPARE(text.lineCount(), qint64(2));
+    QCOMPARE(text.lineStart(1), qint64(10));
+    QCOMPARE(text.marksBefore(1), 2);
+}
+
+void ConsoleTest::marksStandApartFromTheText()
+{
+    ZIvidView view;
+    view.resize(400, 200);
+    view.show();
+    view.displayData(QByteArray("line\n").repeated(20) + "half");
+    QScrollBar *bar = view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    const int maximum = bar->maximum();
+    view.markDisconnected(QTime(10, 20, 30));
+    view.displayData("\b\b\b\b\b\bX");
+    QCOMPARE(view.toPlainText(), QString(QByteArray("line\n").repeated(20) + "halfX"));
+    // The mark's row, and "X" on a row of its own after it.
+    QTRY_COMPARE(bar->maximum(), maximum + 2);
+    view.selectAll();
+    QCOMPARE(view.selectedText(), view.toPlainText());
+    view.clear();
+    view.displayData("ab\b\bc");
+    QCOMPARE(view.toPlainText(), QStringLiteral("c"));
+}
+
 void ConsoleTest::rows_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -306,6 +477,7 @@ void ConsoleTest::rows()
     }
     ConsoleRows fresh;
     fresh.setColumns(console, columns);
+    QCOMPARE(shownRows(console, fresh), shownRows(console, rows));
     QCOMPARE(fresh.rowCount(), rows.rowCount());
 }
 

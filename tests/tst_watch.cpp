@@ -134,6 +134,9 @@ void WatchTest::dropsWhenGoneThenTakesTheNextDevice()
     // What the first device printed is still there to read and capture.
     QCOMPARE(terminal.console()->toPlainText(), QStringLiteral("old session"));
     QCOMPARE(terminal.hexView()->data(), QByteArray("old session"));
+    // The new session's backspaces stop where the old one ended.
+    second.write("\b\b\bnew");
+    QTRY_COMPARE(terminal.console()->toPlainText(), QStringLiteral("old sessionnew"));
 }
 
 void WatchTest::failedOpenIsRetriedEveryTick()

@@ -60,7 +60,7 @@ void TarnTerm::showDisconnected()
     if (!unshownBatches.isEmpty())
         showReceived();
     if (wasConnected && !termView->isEmpty())
-        (void)QTime::currentTime(); // MERGE-MARK
+        termView->markDisconnected(QTime::currentTime());
     showWaiting();
 }
 

@@ -1,17 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 
-// Memory for the console's large text chunks. Where the system offers huge
-// pages, a chunk is backed by them, so that filling it takes one page fault
-// instead of hundreds. Both kinds, and memory from std::malloc, are given
-// back by freeChunk().
+// Memory for the console's large text chunks, mapped from the system on its
+// own so that freeing a chunk gives it back at once rather than leaving it in
+// the heap. Where the system offers huge pages, a chunk is backed by them, so
+// that filling it takes one page fault instead of hundreds.
 char *allocateChunk(std::size_t size);
-void freeChunk(char *chunk);
+void freeChunk(char *chunk, std::size_t size);
 
-struct ChunkDeleter
-{
-    void operator()(char *chunk) const { freeChunk(chunk); }
-};
-using ChunkPointer = std::unique_ptr<char[], ChunkDeleter>;
+// Gives the heap's free memory back to the system, where the allocator keeps
+// it otherwise: after a large store has been let go.
+void releaseFreedMemory();

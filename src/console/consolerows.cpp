@@ -6,119 +6,198 @@
 
 namespace {
 
-qint64 lowBit(qint64 i)
+template<typename Entries>
+auto firstAtOrAfter(Entries &entries, qint64 line)
 {
-    return i & -i;
+    return std::lower_bound(entries.begin(), entries.end(), line,
+                            [](const auto &entry, qint64 l) { return entry.line < l; });
 }
 
 } // namespace
 
-qint64 ConsoleRows::rowsOf(const ConsoleText &text, qint64 line) const
+std::deque<ConsoleRows::TabRows>::iterator ConsoleRows::tabRowsOf(qint64 line)
 {
-    const qint64 length = text.lineLength(line);
-    if (!text.lineHasTab(line))
-        return std::max<qint64>(1, (length + m_columns - 1) / m_columns);
-    qint64 rows = 1;
-    int column = 0;
-    const qint64 start = text.lineStart(line);
-    for (qint64 i = 0; i < length; ++i) {
-        if (column >= m_columns) {
-            ++rows;
-            column = 0;
+    const auto it = firstAtOrAfter(m_tabRows, line);
+    return it != m_tabRows.end() && it->line == line ? it : m_tabRows.end();
+}
+
+std::deque<ConsoleRows::TabRows>::const_iterator ConsoleRows::tabRowsOf(qint64 line) const
+{
+    const auto it = firstAtOrAfter(m_tabRows, line);
+    return it != m_tabRows.end() && it->line == line ? it : m_tabRows.end();
+}
+
+// The line's rows, its marks' included. For a line with a tab the rows
+// that start within the first `unchanged` characters are kept from before,
+// so a growing line costs what it grew by.
+qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchanged)
+{
+    const ConsoleText::LineInfo info = text.lineInfo(line);
+    const qint64 marks = info.marked ? text.marksBefore(line) : 0;
+    const qint64 length = info.length;
+    if (!info.hasTab) {
+        if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
+            const auto state = tabRowsOf(line);
+            if (state != m_tabRows.end())
+                m_tabRows.erase(state);
         }
-        column = cellEnd(text.at(start + i), column);
+        return marks + std::max<qint64>(1, (length + m_columns - 1) / m_columns);
     }
-    return rows;
-}
-
-qint64 ConsoleRows::rowOffset(const ConsoleText &text, qint64 line, qint64 rowInLine) const
-{
-    if (!text.lineHasTab(line) || rowInLine == 0)
-        return rowInLine * m_columns;
-    const qint64 length = text.lineLength(line);
-    const qint64 start = text.lineStart(line);
-    qint64 row = 0;
-    int column = 0;
-    for (qint64 i = 0; i < length; ++i) {
-        if (column >= m_columns) {
-            if (++row == rowInLine)
-                return i;
-            column = 0;
+    auto state = tabRowsOf(line);
+    if (state == m_tabRows.end())
+        state = m_tabRows.insert(firstAtOrAfter(m_tabRows, line), TabRows {line, 0, 0, {}});
+    if (unchanged < state->scanned) {
+        // The row holding the first change is laid out again from its start;
+        // a row starting right there is made again only if a character is.
+        auto &starts = state->starts;
+        starts.erase(std::lower_bound(starts.begin(), starts.end(), unchanged), starts.end());
+        state->scanned = starts.empty() ? 0 : starts.back();
+        state->column = 0;
+    }
+    const qint64 start = info.start;
+    qint64 i = state->scanned;
+    int column = state->column;
+    while (i < length) {
+        qint64 available = 0;
+        const char *bytes = text.piece(start + i, &available);
+        const qint64 end = std::min(length, i + available);
+        for (; i < end; ++i, ++bytes) {
+            if (column >= m_columns) {
+                state->starts.push_back(i);
+                column = 0;
+            }
+            column = cellEnd(*bytes, column);
         }
-        column = cellEnd(text.at(start + i), column);
     }
-    return length;
+    state->scanned = length;
+    state->column = column;
+    const qint64 rows = 1 + qint64(state->starts.size());
+    // Only the last line can grow; another one-row line needs no starts.
+    if (rows == 1 && line + 1 < text.lineCount())
+        m_tabRows.erase(state);
+    return marks + rows;
 }
 
-qint64 ConsoleRows::prefix(qint64 count) const
+void ConsoleRows::push(qint64 line, qint64 rows)
 {
-    qint64 sum = 0;
-    for (qint64 i = count; i > 0; i -= lowBit(i))
-        sum += m_tree[size_t(i)];
-    return sum;
+    if (rows > 1) {
+        m_wrapped.push_back({line, m_extraRows});
+        m_extraRows += rows - 1;
+    }
+    ++m_lines;
 }
 
-// Node i covers the lines (i - lowBit(i), i]: its own plus the nodes that
-// cover the rest, one per lower bit, usually none or one.
-void ConsoleRows::push(qint64 rows)
+// Lines [L, L + removed] became [L, L + kept]; those after moved up.
+void ConsoleRows::applyRemoval(const ConsoleText &text)
 {
-    const qint64 i = qint64(m_tree.size());
-    qint64 sum = rows;
-    for (qint64 child = 1; child < lowBit(i); child *= 2)
-        sum += m_tree[size_t(i - child)];
-    m_tree.push_back(sum);
-    m_total += rows;
+    const ConsoleText::Changes &changes = text.changes();
+    const qint64 line = changes.removedLine;
+    const qint64 lastGone = line + changes.removedStarts;
+    const qint64 shift = changes.removedStarts - changes.keptLines;
+
+    const auto tabFirst = firstAtOrAfter(m_tabRows, line);
+    const auto tabLast = firstAtOrAfter(m_tabRows, lastGone + 1);
+    for (auto it = m_tabRows.erase(tabFirst, tabLast); it != m_tabRows.end(); ++it)
+        it->line -= shift;
+
+    const size_t first = size_t(firstAtOrAfter(m_wrapped, line) - m_wrapped.begin());
+    const size_t last = size_t(firstAtOrAfter(m_wrapped, lastGone + 1) - m_wrapped.begin());
+    const qint64 extraBefore = first < m_wrapped.size() ? m_wrapped[first].extraBefore : m_extraRows;
+    const qint64 extraAfter = last < m_wrapped.size() ? m_wrapped[last].extraBefore : m_extraRows;
+    m_wrapped.erase(m_wrapped.begin() + qint64(first), m_wrapped.begin() + qint64(last));
+    m_lines -= shift;
+
+    std::vector<Wrapped> laidOut;
+    qint64 extra = extraBefore;
+    for (qint64 l = line; l <= line + changes.keptLines && l < text.lineCount(); ++l) {
+        const qint64 rows = layOut(text, l, 0);
+        if (rows > 1) {
+            laidOut.push_back({l, extra});
+            extra += rows - 1;
+        }
+    }
+    const qint64 delta = (extra - extraBefore) - (extraAfter - extraBefore);
+    m_wrapped.insert(m_wrapped.begin() + qint64(first), laidOut.begin(), laidOut.end());
+    for (size_t i = first + laidOut.size(); i < m_wrapped.size(); ++i) {
+        m_wrapped[i].line -= shift;
+        m_wrapped[i].extraBefore += delta;
+    }
+    m_extraRows += delta;
 }
 
 void ConsoleRows::update(ConsoleText &text)
 {
-    const qint64 known = qint64(m_tree.size()) - 1;
-    const qint64 keep = std::min(text.firstChangedLine(), known);
-    if (keep < known) {
-        m_total = prefix(keep);
-        m_tree.resize(size_t(keep + 1));
+    if (text.changes().removal)
+        applyRemoval(text);
+    const qint64 tail = std::min(text.changes().tailLine, m_lines);
+    const qint64 unchanged = tail == text.changes().tailLine ? text.changes().tailOffset : 0;
+    while (!m_wrapped.empty() && m_wrapped.back().line >= tail) {
+        m_extraRows = m_wrapped.back().extraBefore;
+        m_wrapped.pop_back();
     }
-    for (qint64 line = keep; line < text.lineCount(); ++line)
-        push(rowsOf(text, line));
+    // The tail line's starts stay, to be laid out on from where they were.
+    while (!m_tabRows.empty() && m_tabRows.back().line > tail)
+        m_tabRows.pop_back();
+    if (tail == 0 && unchanged == 0) {
+        // Cleared, or laid out anew: let the memory go.
+        std::deque<Wrapped>().swap(m_wrapped);
+        std::deque<TabRows>().swap(m_tabRows);
+    }
+    m_lines = tail;
+    for (qint64 line = tail; line < text.lineCount(); ++line)
+        push(line, layOut(text, line, line == tail ? unchanged : 0));
     text.markSeen();
 }
 
-void ConsoleRows::setColumns(const ConsoleText &text, int columns)
+void ConsoleRows::setColumns(ConsoleText &text, int columns)
 {
     m_columns = std::max(1, columns);
-    const qint64 lines = text.lineCount();
-    m_tree.assign(size_t(lines + 1), 0);
-    m_total = 0;
-    for (qint64 i = 1; i <= lines; ++i) {
-        const qint64 rows = rowsOf(text, i - 1);
-        m_total += rows;
-        m_tree[size_t(i)] += rows;
-        const qint64 parent = i + lowBit(i);
-        if (parent <= lines)
-            m_tree[size_t(parent)] += m_tree[size_t(i)];
-    }
+    std::deque<Wrapped>().swap(m_wrapped);
+    std::deque<TabRows>().swap(m_tabRows);
+    m_lines = 0;
+    m_extraRows = 0;
+    for (qint64 line = 0; line < text.lineCount(); ++line)
+        push(line, layOut(text, line, 0));
+    text.markSeen();
 }
 
 qint64 ConsoleRows::firstRowOf(qint64 line) const
 {
-    return prefix(line);
+    const auto next = firstAtOrAfter(m_wrapped, line);
+    return line + (next != m_wrapped.end() ? next->extraBefore : m_extraRows);
 }
 
+// A wrapped line's first row is its line number plus the extra rows before
+// it, which grows with the line: the last wrapped line starting at or
+// before the row tells where the row is.
 qint64 ConsoleRows::lineOfRow(qint64 row, qint64 *rowInLine) const
 {
-    const qint64 lines = qint64(m_tree.size()) - 1;
-    row = std::clamp<qint64>(row, 0, std::max<qint64>(0, m_total - 1));
-    qint64 line = 0;
-    qint64 step = 1;
-    while (step * 2 <= lines)
-        step *= 2;
-    for (; step > 0; step /= 2) {
-        if (line + step <= lines && m_tree[size_t(line + step)] <= row) {
-            line += step;
-            row -= m_tree[size_t(line)];
-        }
+    row = std::clamp<qint64>(row, 0, std::max<qint64>(0, rowCount() - 1));
+    const auto after = std::upper_bound(m_wrapped.begin(), m_wrapped.end(), row,
+                                        [](qint64 r, const Wrapped &w) { return r < w.line + w.extraBefore; });
+    if (after == m_wrapped.begin()) {
+        *rowInLine = 0;
+        return row;
     }
-    line = std::min(line, lines - 1);
-    *rowInLine = row;
-    return line;
+    const Wrapped &wrapped = *(after - 1);
+    const qint64 first = wrapped.line + wrapped.extraBefore;
+    const qint64 rows = 1 + (after != m_wrapped.end() ? after->extraBefore : m_extraRows) - wrapped.extraBefore;
+    if (row < first + rows) {
+        *rowInLine = row - first;
+        return wrapped.line;
+    }
+    *rowInLine = 0;
+    return wrapped.line + 1 + (row - first - rows);
+}
+
+qint64 ConsoleRows::rowOffset(const ConsoleText &text, qint64 line, qint64 textRow) const
+{
+    if (textRow <= 0)
+        return 0;
+    if (!text.lineHasTab(line))
+        return std::min(textRow * m_columns, text.lineLength(line));
+    const auto state = tabRowsOf(line);
+    if (state == m_tabRows.end() || textRow > qint64(state->starts.size()))
+        return text.lineLength(line);
+    return state->starts[size_t(textRow - 1)];
 }

@@ -3,15 +3,19 @@
 #include <QtGlobal>
 
 #include <deque>
+#include <vector>
 
 class ConsoleText;
 
 // Where the console's lines wrap, no widget. Every character takes one cell
 // and a row holds `columns` cells; a tab runs to the next multiple of 8
-// cells, or to the end of the row. A line takes at least one row.
+// cells, or to the end of the row. A line takes at least one row, plus one
+// for each mark before it.
 //
-// Row counts sit in a Fenwick tree, so the row of a line and the line of a
-// row take O(log n), and appending touches only the lines that changed.
+// Only lines that take more than one row are kept, each with the rows before
+// it, so a text of short lines costs nothing here and the row of a line and
+// the line of a row take O(log n). A line with a tab also keeps where each
+// of its rows starts, grown as the line grows.
 class ConsoleRows
 {
 public:
@@ -20,17 +24,19 @@ public:
     // Brings the rows up to date with the text's changes and marks them seen.
     void update(ConsoleText &text);
     // A new width: every line is counted again.
-    void setColumns(const ConsoleText &text, int columns);
+    void setColumns(ConsoleText &text, int columns);
     int columns() const { return m_columns; }
 
-    qint64 rowCount() const { return m_total; }
+    qint64 rowCount() const { return m_lines + m_extraRows; }
     // The rows before the line.
     qint64 firstRowOf(qint64 line) const;
-    // The line holding the row, and the row's index inside it.
+    // The line holding the row, and the row's index inside it (its mark
+    // rows first).
     qint64 lineOfRow(qint64 row, qint64 *rowInLine) const;
 
-    // Where a row of a line starts, as an offset in the line.
-    qint64 rowOffset(const ConsoleText &text, qint64 line, qint64 rowInLine) const;
+    // Where a row of the line's text starts, as an offset in the line; the
+    // line's mark rows are not counted in textRow.
+    qint64 rowOffset(const ConsoleText &text, qint64 line, qint64 textRow) const;
     // The cell after a character put at `column` (< columns()): the next
     // one, or for a tab the next tab stop within the row.
     int cellEnd(char c, int column) const
@@ -39,13 +45,29 @@ public:
     }
 
 private:
-    qint64 rowsOf(const ConsoleText &text, qint64 line) const;
-    void push(qint64 rows);
-    qint64 prefix(qint64 count) const;
+    struct Wrapped
+    {
+        qint64 line;
+        qint64 extraBefore; // rows past the first of the wrapped lines before
+    };
+    struct TabRows
+    {
+        qint64 line;
+        qint64 scanned; // characters laid out so far
+        int column;     // where the next one goes
+        std::vector<qint64> starts; // of every row but the first
+    };
+
+    qint64 layOut(const ConsoleText &text, qint64 line, qint64 unchanged);
+    void push(qint64 line, qint64 rows);
+    void applyRemoval(const ConsoleText &text);
+    std::deque<TabRows>::iterator tabRowsOf(qint64 line);
+    std::deque<TabRows>::const_iterator tabRowsOf(qint64 line) const;
 
     int m_columns = 80;
-    // 1-based Fenwick tree over the rows of each line; a deque, so that
-    // growing it never copies it whole.
-    std::deque<qint64> m_tree {0};
-    qint64 m_total = 0;
+    qint64 m_lines = 0;
+    qint64 m_extraRows = 0;
+    // Sorted by line; deques, so that growing never copies them whole.
+    std::deque<Wrapped> m_wrapped;
+    std::deque<TabRows> m_tabRows;
 };

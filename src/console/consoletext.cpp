@@ -1,54 +1,21 @@
 #include "consoletext.h"
 
+#include "chunkmemory.h"
 #include "receivedtext.h"
 
 #include <QBuffer>
 #include <QIODevice>
+#include <QLoggingCategory>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <new>
-
-ConsoleText::ConsoleText()
-{
-    clear();
-}
-
-ConsoleText::~ConsoleText() = default;
-
-void ConsoleText::clear()
-{
-    m_chunks.clear();
-    m_chunks.emplace_back(static_cast<char *>(std::malloc(size_t(firstChunkStart))));
-    if (!m_chunks.front())
-        throw std::bad_alloc();
-    m_firstChunkCapacity = firstChunkStart;
-    m_size = 0;
-    m_lineStarts.assign(1, 0);
-    m_tabLines.assign(1, false);
-    m_firstChangedLine = 0;
-    m_crOpen = false;
-}
-
-void ConsoleText::changed(qint64 line)
-{
-    m_firstChangedLine = std::min(m_firstChangedLine, line);
-}
-
-void ConsoleText::append(const QByteArray &batch)
-{
-    const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen);
-    for (int i = 0; i < received.screenErasures && m_size > 0; ++i)
-        popChar();
-    m_crOpen = received.crOpen;
-    if (!received.bytes.isEmpty()) {
-        changed(lineCount() - 1);
-        appendShown(received.bytes.constData(), received.bytes.size());
-    }
-}
+#include <limits>
 
 namespace {
+
+Q_LOGGING_CATEGORY(textLog, "tarnterm.console")
+
+constexpr qint64 firstChunkSize = 4096;
 
 // Bytes that end a run of plain characters.
 struct SpecialBytes
@@ -60,20 +27,109 @@ const SpecialBytes special;
 
 } // namespace
 
+ConsoleText::Chunk::Chunk(qint64 size)
+    : data(allocateChunk(size_t(size)))
+    , capacity(size)
+{
+}
+
+ConsoleText::Chunk::~Chunk()
+{
+    if (data)
+        freeChunk(data, size_t(capacity));
+}
+
+ConsoleText::Chunk::Chunk(Chunk &&other) noexcept
+{
+    *this = std::move(other);
+}
+
+ConsoleText::Chunk &ConsoleText::Chunk::operator=(Chunk &&other) noexcept
+{
+    std::swap(data, other.data);
+    std::swap(capacity, other.capacity);
+    std::swap(fill, other.fill);
+    std::swap(lines, other.lines);
+    return *this;
+}
+
+ConsoleText::ConsoleText(qint64 chunkSize)
+    : m_chunkSize(std::clamp<qint64>(chunkSize, 16, maxChunkSize))
+{
+    clear();
+}
+
+ConsoleText::~ConsoleText() = default;
+
+void ConsoleText::clear()
+{
+    const bool large = m_chunks.size() > 1;
+    std::vector<Chunk>().swap(m_chunks);
+    m_chunks.emplace_back(std::min(firstChunkSize, m_chunkSize));
+    m_chunks.front().lines.push_back(0);
+    m_chunkStart.assign(1, 0);
+    m_chunkFirstLine.assign(1, 0);
+    m_chunkStart.shrink_to_fit();
+    m_chunkFirstLine.shrink_to_fit();
+    m_hint = 0;
+    m_size = 0;
+    m_lineCount = 1;
+    std::vector<Mark>().swap(m_marks);
+    m_changes = Changes();
+    m_crOpen = false;
+    if (large)
+        releaseFreedMemory();
+}
+
+void ConsoleText::tailChanged(qint64 line, qint64 offset)
+{
+    if (line < m_changes.tailLine || (line == m_changes.tailLine && offset < m_changes.tailOffset)) {
+        m_changes.tailLine = line;
+        m_changes.tailOffset = offset;
+    }
+}
+
+qint64 ConsoleText::firstChangedLine() const
+{
+    return m_changes.removal ? std::min(m_changes.tailLine, m_changes.removedLine) : m_changes.tailLine;
+}
+
+void ConsoleText::markSeen()
+{
+    m_changes = Changes();
+    m_changes.tailLine = m_lineCount;
+}
+
+void ConsoleText::append(const QByteArray &batch)
+{
+    const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen);
+    // Backspaces never reach back past a mark.
+    const qint64 floor = m_marks.empty() ? 0 : m_marks.back().position;
+    for (int i = 0; i < received.screenErasures && m_size > floor; ++i)
+        popChar();
+    m_crOpen = received.crOpen;
+    if (!received.bytes.isEmpty()) {
+        tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
+        appendShown(received.bytes.constData(), received.bytes.size());
+    }
+}
+
 // CR LF, a lone CR and a lone LF each become one '\n'.
 void ConsoleText::appendShown(const char *bytes, qint64 count)
 {
     qint64 i = 0;
     while (i < count) {
-        const qint64 offset = m_size & chunkMask;
-        if (size_t(m_size >> chunkBits) == m_chunks.size())
-            m_chunks.emplace_back(allocateChunk(size_t(chunkSize)));
-        else if (m_chunks.size() == 1 && m_size == m_firstChunkCapacity)
-            growFirstChunk();
-        const qint64 capacity = m_chunks.size() == 1 ? m_firstChunkCapacity : chunkSize;
-        char *out = m_chunks.back().get() + offset;
-        const qint64 limit = i + std::min(count - i, capacity - offset);
+        if (m_chunks.back().fill == m_chunks.back().capacity) {
+            if (m_chunks.size() == 1 && m_chunks.back().capacity < m_chunkSize)
+                growFirstChunk();
+            else
+                newChunk();
+        }
+        Chunk &chunk = m_chunks.back();
+        char *out = chunk.data + chunk.fill;
+        const qint64 limit = i + std::min(count - i, chunk.capacity - chunk.fill);
         qint64 written = 0;
+        bool tabbed = false;
         while (i < limit) {
             qint64 end = i;
             while (end < limit && !special.table[uchar(bytes[end])])
@@ -85,7 +141,9 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
                 break;
             const char c = bytes[i++];
             if (c == '\t') {
-                m_tabLines.back() = true;
+                if (!tabbed)
+                    lastEntry() |= tabFlag;
+                tabbed = true;
                 out[written++] = c;
                 continue;
             }
@@ -93,101 +151,394 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
             if (c == '\r' && i < count && bytes[i] == '\n')
                 ++i;
             out[written++] = '\n';
-            m_lineStarts.push_back(m_size + written);
-            m_tabLines.push_back(false);
+            chunk.lines.push_back(quint32(chunk.fill + written));
+            ++m_lineCount;
+            tabbed = false;
         }
+        chunk.fill += written;
         m_size += written;
     }
+}
+
+void ConsoleText::newChunk()
+{
+    Chunk &last = m_chunks.back();
+    // A full chunk's line index no longer grows.
+    last.lines.shrink_to_fit();
+    m_chunkStart.push_back(m_chunkStart.back() + last.fill);
+    m_chunkFirstLine.push_back(m_chunkFirstLine.back() + qint64(last.lines.size()));
+    m_chunks.emplace_back(m_chunkSize);
 }
 
 // A short text starts in a small first chunk that doubles up to the full
 // size, so a console holding a few lines does not take a whole chunk.
 void ConsoleText::growFirstChunk()
 {
-    const qint64 capacity = std::min(chunkSize, 2 * m_firstChunkCapacity);
-    char *grown = static_cast<char *>(std::realloc(m_chunks.front().get(), size_t(capacity)));
-    if (!grown)
-        throw std::bad_alloc();
-    m_chunks.front().release();
-    m_chunks.front().reset(grown);
-    m_firstChunkCapacity = capacity;
+    Chunk &first = m_chunks.front();
+    Chunk grown(std::min(m_chunkSize, 2 * first.capacity));
+    std::memcpy(grown.data, first.data, size_t(first.fill));
+    grown.fill = first.fill;
+    grown.lines = std::move(first.lines);
+    first = std::move(grown);
 }
 
+quint32 &ConsoleText::lastEntry()
+{
+    auto chunk = m_chunks.end() - 1;
+    while (chunk->lines.empty())
+        --chunk;
+    return chunk->lines.back();
+}
+
+// The last character is in the last chunk that holds any, and a line
+// start is kept in the chunk holding the break before it.
 void ConsoleText::popChar()
 {
-    const char c = at(m_size - 1);
-    --m_size;
-    if ((m_size & chunkMask) == 0 && m_chunks.size() > 1)
+    while (m_chunks.size() > 1 && m_chunks.back().fill == 0 && m_chunks.back().lines.empty()) {
         m_chunks.pop_back();
-    if (c == '\n') {
-        m_lineStarts.pop_back();
-        m_tabLines.pop_back();
+        m_chunkStart.pop_back();
+        m_chunkFirstLine.pop_back();
     }
-    changed(lineCount() - 1);
+    m_hint = 0;
+    Chunk &chunk = m_chunks.back();
+    --m_size;
+    if (chunk.data[--chunk.fill] == '\n') {
+        chunk.lines.pop_back();
+        --m_lineCount;
+    }
+    if (chunk.fill == 0 && chunk.lines.empty() && m_chunks.size() > 1) {
+        m_chunks.pop_back();
+        m_chunkStart.pop_back();
+        m_chunkFirstLine.pop_back();
+    }
+    tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
 }
 
+void ConsoleText::addMark(const QTime &time)
+{
+    const qint64 last = m_lineCount - 1;
+    if (lineStart(last) == m_size) {
+        setEntryFlags(last, markFlag);
+        tailChanged(last, 0);
+    } else {
+        tailChanged(last, lineLength(last));
+        Chunk &chunk = m_chunks.back();
+        chunk.lines.push_back(quint32(chunk.fill) | softFlag | markFlag);
+        ++m_lineCount;
+    }
+    m_marks.push_back({m_size, time});
+    m_crOpen = false;
+}
+
+int ConsoleText::marksBefore(qint64 line) const
+{
+    if (!(entry(line) & markFlag))
+        return 0;
+    const qint64 start = lineStart(line);
+    const auto [first, last] = std::equal_range(m_marks.begin(), m_marks.end(), Mark {start, QTime()},
+                                                [](const Mark &a, const Mark &b) { return a.position < b.position; });
+    return int(last - first);
+}
+
+QTime ConsoleText::markTime(qint64 line, int index) const
+{
+    const qint64 start = lineStart(line);
+    const auto first = std::lower_bound(m_marks.begin(), m_marks.end(), start,
+                                        [](const Mark &mark, qint64 position) { return mark.position < position; });
+    return first[index].time;
+}
+
+namespace {
+
+// Line entries ordered by their offsets, the flags aside.
+bool offsetAfter(qint64 offset, quint32 entry)
+{
+    return offset < qint64(entry & ((quint32(1) << 29) - 1));
+}
+
+} // namespace
+
+// Works inside the chunks at either end of the range and drops the whole
+// ones between: the cost is a chunk's, whatever lies after the range.
 void ConsoleText::remove(qint64 from, qint64 to)
 {
     from = std::clamp<qint64>(from, 0, m_size);
     to = std::clamp<qint64>(to, from, m_size);
     if (from == to)
         return;
-    const QByteArray tail = mid(to, m_size - to);
-    changed(lineOf(from));
-    m_size = from;
-    m_chunks.resize(std::max<size_t>(1, size_t((m_size + chunkMask) >> chunkBits)));
-    while (m_lineStarts.back() > from) {
-        m_lineStarts.pop_back();
-        m_tabLines.pop_back();
+    const bool clean = !m_changes.removal && m_changes.tailLine >= m_lineCount;
+    m_hint = 0;
+    const qint64 line = lineOf(from);
+    const qint64 startOfLine = lineStart(line);
+    const size_t a = chunkOfPosition(from);
+    const size_t b = chunkOfPosition(to - 1);
+    const qint64 removed = to - from;
+
+    // Line starts in (from, to] go: their breaks are inside the range.
+    qint64 removedStarts = 0;
+    quint32 removedFlags = 0;
+    const auto dropStarts = [&](std::vector<quint32> &lines, std::vector<quint32>::iterator first,
+                                std::vector<quint32>::iterator last) {
+        for (auto it = first; it != last; ++it)
+            removedFlags |= *it;
+        removedStarts += last - first;
+        return lines.erase(first, last);
+    };
+
+    // A line start at `to` itself may open the next chunk (a mark's).
+    if (b + 1 < m_chunks.size() && m_chunkStart[b + 1] == to) {
+        std::vector<quint32> &lines = m_chunks[b + 1].lines;
+        dropStarts(lines, lines.begin(), std::upper_bound(lines.begin(), lines.end(), 0, offsetAfter));
     }
-    // The line now holding `from` may have lost its tabs; keeping the mark
-    // only costs a slower wrap.
-    appendShown(tail.constData(), tail.size());
+    Chunk &first = m_chunks[a];
+    const qint64 fromOffset = from - m_chunkStart[a];
+    auto kept = std::upper_bound(first.lines.begin(), first.lines.end(), fromOffset, offsetAfter);
+    if (a == b) {
+        const qint64 toOffset = to - m_chunkStart[a];
+        auto gone = std::upper_bound(kept, first.lines.end(), toOffset, offsetAfter);
+        kept = dropStarts(first.lines, kept, gone);
+        for (auto it = kept; it != first.lines.end(); ++it)
+            *it -= quint32(removed);
+        std::memmove(first.data + fromOffset, first.data + toOffset, size_t(first.fill - toOffset));
+        first.fill -= removed;
+    } else {
+        kept = dropStarts(first.lines, kept, first.lines.end());
+        first.fill = fromOffset;
+        for (size_t c = a + 1; c < b; ++c)
+            dropStarts(m_chunks[c].lines, m_chunks[c].lines.begin(), m_chunks[c].lines.end());
+        Chunk &last = m_chunks[b];
+        const qint64 toOffset = to - m_chunkStart[b];
+        auto gone = std::upper_bound(last.lines.begin(), last.lines.end(), toOffset, offsetAfter);
+        gone = dropStarts(last.lines, last.lines.begin(), gone);
+        for (auto it = gone; it != last.lines.end(); ++it)
+            *it -= quint32(toOffset);
+        std::memmove(last.data, last.data + toOffset, size_t(last.fill - toOffset));
+        last.fill -= toOffset;
+    }
+
+    // The line that now runs on past `from` takes the tabs of the line it
+    // was joined to; a mark that stood in the range moves to `from`, which
+    // then starts a line.
+    qint64 keptLines = 0;
+    quint32 lineFlags = removedFlags & tabFlag;
+    if (removedFlags & markFlag) {
+        if (startOfLine == from) {
+            lineFlags |= markFlag;
+        } else {
+            first.lines.insert(kept, quint32(fromOffset) | softFlag | markFlag | lineFlags);
+            lineFlags = 0;
+            keptLines = 1;
+        }
+    }
+    for (Mark &mark : m_marks) {
+        if (mark.position > to)
+            mark.position -= removed;
+        else if (mark.position > from)
+            mark.position = from;
+    }
+
+    m_chunks.erase(m_chunks.begin() + qint64(a) + 1, m_chunks.begin() + qint64(std::max(a + 1, b)));
+    if (a + 1 < m_chunks.size() && m_chunks[a + 1].fill == 0 && m_chunks[a + 1].lines.empty())
+        m_chunks.erase(m_chunks.begin() + qint64(a) + 1);
+    m_size -= removed;
+    m_lineCount -= removedStarts - keptLines;
+    mergeChunks(a);
+    if (a > 0)
+        mergeChunks(a - 1);
+    rebuildIndex(a > 0 ? a - 1 : 0);
+    if (lineFlags)
+        setEntryFlags(line, lineFlags);
+
+    if (clean) {
+        m_changes.removal = true;
+        m_changes.removedLine = line;
+        m_changes.removedStarts = removedStarts;
+        m_changes.keptLines = keptLines;
+        m_changes.tailLine = m_lineCount;
+        m_changes.tailOffset = 0;
+    } else {
+        // Changes on top of changes: everything from the first is redone.
+        const qint64 firstLine = std::min(firstChangedLine(), line);
+        m_changes = Changes();
+        m_changes.tailLine = firstLine;
+    }
     m_crOpen = false;
+}
+
+// Joins a chunk and the next when both fit in one.
+void ConsoleText::mergeChunks(size_t first)
+{
+    if (first + 1 >= m_chunks.size())
+        return;
+    Chunk &into = m_chunks[first];
+    Chunk &next = m_chunks[first + 1];
+    if (into.fill + next.fill > into.capacity)
+        return;
+    std::memcpy(into.data + into.fill, next.data, size_t(next.fill));
+    for (quint32 line : next.lines)
+        into.lines.push_back(line + quint32(into.fill));
+    into.fill += next.fill;
+    m_chunks.erase(m_chunks.begin() + qint64(first) + 1);
+}
+
+void ConsoleText::rebuildIndex(size_t fromChunk)
+{
+    m_chunkStart.resize(m_chunks.size());
+    m_chunkFirstLine.resize(m_chunks.size());
+    m_chunkStart[0] = m_chunkFirstLine[0] = 0;
+    for (size_t c = std::max<size_t>(1, fromChunk); c < m_chunks.size(); ++c) {
+        m_chunkStart[c] = m_chunkStart[c - 1] + m_chunks[c - 1].fill;
+        m_chunkFirstLine[c] = m_chunkFirstLine[c - 1] + qint64(m_chunks[c - 1].lines.size());
+    }
+    m_hint = 0;
+}
+
+// The last chunk starting at or before the position. Layouts and painting
+// walk the text in order, so the chunk asked for last is tried first.
+size_t ConsoleText::chunkOfPosition(qint64 position) const
+{
+    const size_t h = m_hint;
+    if (h < m_chunkStart.size() && m_chunkStart[h] <= position
+        && (h + 1 == m_chunkStart.size() || m_chunkStart[h + 1] > position))
+        return h;
+    const auto next = std::upper_bound(m_chunkStart.begin(), m_chunkStart.end(), position);
+    m_hint = size_t(next - m_chunkStart.begin()) - 1;
+    return m_hint;
+}
+
+size_t ConsoleText::chunkOfLine(qint64 line) const
+{
+    const size_t h = m_hint;
+    if (h < m_chunkFirstLine.size() && m_chunkFirstLine[h] <= line
+        && line - m_chunkFirstLine[h] < qint64(m_chunks[h].lines.size()))
+        return h;
+    const auto next = std::upper_bound(m_chunkFirstLine.begin(), m_chunkFirstLine.end(), line);
+    m_hint = size_t(next - m_chunkFirstLine.begin()) - 1;
+    return m_hint;
+}
+
+quint32 ConsoleText::entry(qint64 line) const
+{
+    const size_t c = chunkOfLine(line);
+    return m_chunks[c].lines[size_t(line - m_chunkFirstLine[c])];
+}
+
+void ConsoleText::setEntryFlags(qint64 line, quint32 flags)
+{
+    const size_t c = chunkOfLine(line);
+    m_chunks[c].lines[size_t(line - m_chunkFirstLine[c])] |= flags;
+}
+
+qint64 ConsoleText::lineStart(qint64 line) const
+{
+    const size_t c = chunkOfLine(line);
+    return m_chunkStart[c] + (m_chunks[c].lines[size_t(line - m_chunkFirstLine[c])] & offsetMask);
 }
 
 qint64 ConsoleText::lineLength(qint64 line) const
 {
-    const qint64 end = line + 1 < lineCount() ? lineStart(line + 1) - 1 : m_size;
-    return end - lineStart(line);
+    if (line + 1 >= m_lineCount)
+        return m_size - lineStart(line);
+    const qint64 start = lineStart(line);
+    const quint32 next = entry(line + 1);
+    const size_t c = chunkOfLine(line + 1);
+    const qint64 end = m_chunkStart[c] + (next & offsetMask);
+    return end - start - (next & softFlag ? 0 : 1);
+}
+
+ConsoleText::LineInfo ConsoleText::lineInfo(qint64 line) const
+{
+    const size_t c = chunkOfLine(line);
+    const std::vector<quint32> &lines = m_chunks[c].lines;
+    const size_t i = size_t(line - m_chunkFirstLine[c]);
+    const quint32 entry = lines[i];
+    LineInfo info;
+    info.start = m_chunkStart[c] + (entry & offsetMask);
+    info.hasTab = entry & tabFlag;
+    info.marked = entry & markFlag;
+    if (line + 1 >= m_lineCount) {
+        info.length = m_size - info.start;
+        return info;
+    }
+    size_t nextChunk = c;
+    size_t next = i + 1;
+    if (next == lines.size()) {
+        nextChunk = chunkOfLine(line + 1);
+        next = size_t(line + 1 - m_chunkFirstLine[nextChunk]);
+    }
+    const quint32 nextEntry = m_chunks[nextChunk].lines[next];
+    const qint64 end = m_chunkStart[nextChunk] + (nextEntry & offsetMask) - (nextEntry & softFlag ? 0 : 1);
+    info.length = end - info.start;
+    return info;
 }
 
 qint64 ConsoleText::lineOf(qint64 position) const
 {
-    const auto next = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
-    return qint64(next - m_lineStarts.begin()) - 1;
+    const size_t c = chunkOfPosition(position);
+    const std::vector<quint32> &lines = m_chunks[c].lines;
+    const auto next = std::upper_bound(lines.begin(), lines.end(), position - m_chunkStart[c], offsetAfter);
+    return m_chunkFirstLine[c] + qint64(next - lines.begin()) - 1;
+}
+
+char ConsoleText::at(qint64 position) const
+{
+    const size_t c = chunkOfPosition(position);
+    return m_chunks[c].data[position - m_chunkStart[c]];
+}
+
+const char *ConsoleText::piece(qint64 position, qint64 *available) const
+{
+    const size_t c = chunkOfPosition(position);
+    const qint64 offset = position - m_chunkStart[c];
+    *available = m_chunks[c].fill - offset;
+    return m_chunks[c].data + offset;
 }
 
 QByteArray ConsoleText::mid(qint64 from, qint64 count) const
 {
     QByteArray bytes;
+    from = std::clamp<qint64>(from, 0, m_size);
     count = std::min(count, m_size - from);
     if (count <= 0)
         return bytes;
+    if (count > maxArraySize) {
+        qCWarning(textLog) << "refused to copy" << count << "characters at once";
+        return bytes;
+    }
     bytes.resize(int(count));
     char *out = bytes.data();
     while (count > 0) {
-        const qint64 offset = from & chunkMask;
-        const qint64 piece = std::min(count, chunkSize - offset);
-        std::copy_n(m_chunks[size_t(from >> chunkBits)].get() + offset, piece, out);
-        out += piece;
-        from += piece;
-        count -= piece;
+        qint64 available = 0;
+        const char *in = piece(from, &available);
+        const qint64 length = std::min(count, available);
+        std::memcpy(out, in, size_t(length));
+        out += length;
+        from += length;
+        count -= length;
     }
     return bytes;
 }
 
 QString ConsoleText::toPlainText() const
 {
+    if (m_size > maxArraySize) {
+        qCWarning(textLog) << "text of" << m_size << "characters too long for one string";
+        return QString();
+    }
     return QString::fromLatin1(mid(0, m_size));
 }
 
-bool ConsoleText::writePlainText(QIODevice *device) const
+bool ConsoleText::writePlainText(QIODevice *device, qint64 from, qint64 to) const
 {
-    for (size_t i = 0; i < m_chunks.size(); ++i) {
-        const qint64 length = std::min(chunkSize, m_size - qint64(i) * chunkSize);
-        if (device->write(m_chunks[i].get(), length) != length)
+    from = std::clamp<qint64>(from, 0, m_size);
+    to = std::clamp<qint64>(to, from, m_size);
+    while (from < to) {
+        qint64 available = 0;
+        const char *in = piece(from, &available);
+        const qint64 length = std::min(to - from, available);
+        if (device->write(in, length) != length)
             return false;
+        from += length;
     }
     return true;
 }
@@ -204,18 +555,17 @@ bool ConsoleText::writeHtml(QIODevice *device) const
     if (device->write(head) != qint64(sizeof head - 1))
         return false;
     QByteArray escaped;
-    for (size_t i = 0; i < m_chunks.size(); ++i) {
-        const qint64 length = std::min(chunkSize, m_size - qint64(i) * chunkSize);
-        const char *bytes = m_chunks[i].get();
+    for (const Chunk &chunk : m_chunks) {
         escaped.clear();
-        escaped.reserve(int(length + length / 8));
-        for (qint64 j = 0; j < length; ++j) {
-            switch (bytes[j]) {
+        // A chunk is at most maxChunkSize, well inside a QByteArray.
+        escaped.reserve(int(chunk.fill + chunk.fill / 8));
+        for (qint64 j = 0; j < chunk.fill; ++j) {
+            switch (chunk.data[j]) {
             case '&': escaped += "&amp;"; break;
             case '<': escaped += "&lt;"; break;
             case '>': escaped += "&gt;"; break;
             case '"': escaped += "&quot;"; break;
-            default: escaped += bytes[j];
+            default: escaped += chunk.data[j];
             }
         }
         if (device->write(escaped) != escaped.size())

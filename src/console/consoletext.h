@@ -1,71 +1,153 @@
 #pragma once
 
-#include "chunkmemory.h"
-
 #include <QByteArray>
 #include <QString>
+#include <QTime>
 
-#include <deque>
 #include <vector>
 
 class QIODevice;
 
 // The console's text, no widget: Latin-1 characters exactly as shown, each
-// line break one '\n', held in fixed-size chunks that are never moved, plus
-// where each line starts. About one byte per character and 8 per line.
+// line break one '\n', held in chunks that are never moved. A chunk may be
+// partly filled (a Delete closes the gap inside one chunk instead of moving
+// everything after it), and it holds the starts of its lines as 32-bit
+// offsets: about one byte per character and four per line.
+//
+// Marks (a disconnection, say) sit between characters without being part of
+// the text: a marked position always starts a line, one that follows no
+// line break when the text there did not end with one.
 class ConsoleText
 {
 public:
-    ConsoleText();
-    ~ConsoleText();
+    static constexpr qint64 defaultChunkSize = qint64(2) << 20;
+    // Chunk offsets share 32 bits with a line's flags.
+    static constexpr qint64 maxChunkSize = qint64(1) << 28;
+    // The most mid() copies into one QByteArray, and toPlainText() into one
+    // QString; larger ranges are written with writePlainText().
+    static constexpr qint64 maxArraySize = qint64(1) << 29;
 
-    // Takes one received batch through the console's byte rules.
+    explicit ConsoleText(qint64 chunkSize = defaultChunkSize);
+    ~ConsoleText();
+    ConsoleText(const ConsoleText &) = delete;
+    ConsoleText &operator=(const ConsoleText &) = delete;
+
+    // Takes one received batch through the console's byte rules. Backspaces
+    // stop at the last mark.
     void append(const QByteArray &batch);
     void clear();
-    // Takes out the characters in [from, to), line breaks included.
+    // Takes out the characters in [from, to), line breaks included. Marks
+    // inside the range move to `from`.
     void remove(qint64 from, qint64 to);
+    // Marks the current end of the text.
+    void addMark(const QTime &time);
 
     qint64 size() const { return m_size; }
-    qint64 lineCount() const { return qint64(m_lineStarts.size()); }
-    qint64 lineStart(qint64 line) const { return m_lineStarts[size_t(line)]; }
+    qint64 lineCount() const { return m_lineCount; }
+    qint64 lineStart(qint64 line) const;
     // Characters of the line, its break not counted.
     qint64 lineLength(qint64 line) const;
-    bool lineHasTab(qint64 line) const { return m_tabLines[size_t(line)]; }
+    bool lineHasTab(qint64 line) const { return entry(line) & tabFlag; }
     qint64 lineOf(qint64 position) const;
-    char at(qint64 position) const { return m_chunks[size_t(position >> chunkBits)][position & chunkMask]; }
+    // What a layout asks of every line, found at once.
+    struct LineInfo
+    {
+        qint64 start;
+        qint64 length;
+        bool hasTab;
+        bool marked;
+    };
+    LineInfo lineInfo(qint64 line) const;
+    char at(qint64 position) const;
+    // The characters from `position` that lie together in memory, at least
+    // one when position < size(); their count in *available.
+    const char *piece(qint64 position, qint64 *available) const;
+    // Refuses (returns nothing for) counts over maxArraySize.
     QByteArray mid(qint64 from, qint64 count) const;
 
-    // The lowest line that changed or went since the last markSeen(): what a
-    // layout over the text has to redo.
-    qint64 firstChangedLine() const { return m_firstChangedLine; }
-    void markSeen() { m_firstChangedLine = lineCount(); }
+    // The marks drawn before the line, and their times.
+    int marksBefore(qint64 line) const;
+    QTime markTime(qint64 line, int index) const;
+    qint64 markCount() const { return qint64(m_marks.size()); }
 
+    // What changed since the last markSeen(), for a layout over the text to
+    // redo: everything from character tailOffset of line tailLine on, and,
+    // when `removal` holds, lines [removedLine, removedLine + removedStarts]
+    // that became lines [removedLine, removedLine + keptLines] with the lines
+    // after them unchanged.
+    struct Changes
+    {
+        qint64 tailLine = 0;
+        qint64 tailOffset = 0;
+        bool removal = false;
+        qint64 removedLine = 0;
+        qint64 removedStarts = 0;
+        qint64 keptLines = 0;
+    };
+    const Changes &changes() const { return m_changes; }
+    // The lowest line that changed or went since the last markSeen().
+    qint64 firstChangedLine() const;
+    void markSeen();
+
+    // Empty past maxArraySize characters.
     QString toPlainText() const;
-    // Both write a chunk at a time and return false when a write fails.
-    bool writePlainText(QIODevice *device) const;
+    // All write a chunk at a time and return false when a write fails.
+    bool writePlainText(QIODevice *device) const { return writePlainText(device, 0, m_size); }
+    bool writePlainText(QIODevice *device, qint64 from, qint64 to) const;
     bool writeHtml(QIODevice *device) const;
     QString toHtml() const;
 
 private:
-    static constexpr int chunkBits = 21;
-    static constexpr qint64 chunkSize = qint64(1) << chunkBits;
-    static constexpr qint64 chunkMask = chunkSize - 1;
+    static constexpr quint32 offsetMask = (quint32(1) << 29) - 1;
+    static constexpr quint32 softFlag = quint32(1) << 29; // no line break before
+    static constexpr quint32 markFlag = quint32(1) << 30; // marks drawn before
+    static constexpr quint32 tabFlag = quint32(1) << 31;
 
-    static constexpr qint64 firstChunkStart = 4096;
+    struct Chunk
+    {
+        explicit Chunk(qint64 size);
+        ~Chunk();
+        Chunk(Chunk &&other) noexcept;
+        Chunk &operator=(Chunk &&other) noexcept;
+
+        char *data = nullptr;
+        qint64 capacity = 0;
+        qint64 fill = 0;
+        // Lines starting in this chunk: offset (a line that starts after the
+        // chunk's last '\n' has offset == fill) and flags.
+        std::vector<quint32> lines;
+    };
+
+    struct Mark
+    {
+        qint64 position;
+        QTime time;
+    };
 
     void appendShown(const char *bytes, qint64 count);
+    void newChunk();
     void growFirstChunk();
-    void putChar(char c);
     void popChar();
-    void changed(qint64 line);
+    void tailChanged(qint64 line, qint64 offset);
+    void rebuildIndex(size_t fromChunk);
+    void mergeChunks(size_t first);
+    size_t chunkOfPosition(qint64 position) const;
+    size_t chunkOfLine(qint64 line) const;
+    quint32 entry(qint64 line) const;
+    quint32 &lastEntry();
+    void setEntryFlags(qint64 line, quint32 flags);
 
-    std::vector<ChunkPointer> m_chunks;
-    qint64 m_firstChunkCapacity = 0;
+    qint64 m_chunkSize;
+    std::vector<Chunk> m_chunks;
+    // Per chunk, where it starts in the text and how many lines start
+    // before it: rebuilt from a changed chunk on, there are few chunks.
+    std::vector<qint64> m_chunkStart;
+    std::vector<qint64> m_chunkFirstLine;
+    mutable size_t m_hint = 0;
     qint64 m_size = 0;
-    // A deque grows in small blocks, so a long index is never copied whole.
-    std::deque<qint64> m_lineStarts;
-    std::vector<bool> m_tabLines;
-    qint64 m_firstChangedLine = 0;
+    qint64 m_lineCount = 1;
+    std::vector<Mark> m_marks;
+    Changes m_changes;
     // The last break was made by a CR whose LF may still open the next batch.
     bool m_crOpen = false;
 };

@@ -1,5 +1,6 @@
 #include "zividview.h"
 
+#include "chunkmemory.h"
 #include "consolestylesheet.h"
 #include "receivedtext.h"
 
@@ -50,9 +51,6 @@ constexpr uchar hexGlyphs[16][5] = {
 constexpr int hexGlyphWidth = 3;
 constexpr int hexGlyphHeight = 5;
 constexpr int hexPairWidth = 2 * hexGlyphWidth + 1;
-
-// Selections are written to a file a piece at a time, never held whole.
-constexpr qint64 writePiece = qint64(1) << 20;
 
 bool isWordChar(uchar c)
 {
@@ -167,10 +165,22 @@ void ZIvidView::updateRows()
 
 void ZIvidView::clear()
 {
+    const bool large = m_text.size() > ConsoleText::defaultChunkSize;
     m_text.clear();
     updateRows();
+    // The index and the rows' pieces sit in the heap, which keeps them
+    // unless asked; a short text is not worth the walk over it.
+    if (large)
+        releaseFreedMemory();
     m_anchor = m_cursor = 0;
     pinToEnd();
+}
+
+void ZIvidView::markDisconnected(const QTime &time)
+{
+    m_text.addMark(time);
+    updateRows();
+    scheduleRefresh();
 }
 
 // The scroll bar and the screen catch up once per pass of the event loop,
@@ -300,7 +310,12 @@ void ZIvidView::paintEvent(QPaintEvent *event)
     for (qint64 row = first; row < end; ++row) {
         qint64 rowInLine = 0;
         const qint64 line = m_rows.lineOfRow(row, &rowInLine);
-        drawRow(painter, line, rowInLine, qreal((row - top) * m_lineHeight));
+        const int marks = m_text.marksBefore(line);
+        const qreal y = qreal((row - top) * m_lineHeight);
+        if (rowInLine < marks)
+            drawMark(painter, m_text.markTime(line, int(rowInLine)), y);
+        else
+            drawRow(painter, line, rowInLine - marks, y);
     }
     const QRect caret = caretRect();
     if (isActiveWindow() && caret.intersects(exposed))
@@ -392,6 +407,14 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         painter.fillRect(QRectF(cellX(column), y, m_cellWidth, m_lineHeight), highlight);
 }
 
+void ZIvidView::drawMark(QPainter &painter, const QTime &time, qreal y)
+{
+    const QColor back = opaque(m_backColor);
+    painter.setPen(blend(opaque(m_fontColor), back));
+    const QString text = QStringLiteral("\u2014 disconnected %1 \u2014").arg(time.toString(QStringLiteral("hh:mm:ss")));
+    painter.drawText(QPointF(textMargin, y + m_ascent), text);
+}
+
 // The byte's two hex digits, standing on the baseline, in a faint box that
 // keeps neighbouring pairs apart.
 void ZIvidView::drawControlPicture(QPainter &painter, const QRectF &cell, uchar c)
@@ -425,10 +448,13 @@ qint64 ZIvidView::positionAt(const QPoint &point) const
     qint64 rowInLine = 0;
     const qint64 line = m_rows.lineOfRow(row, &rowInLine);
     const qint64 start = m_text.lineStart(line);
+    const int marks = m_text.marksBefore(line);
+    if (rowInLine < marks)
+        return start;
     const qint64 length = m_text.lineLength(line);
     const qreal x = point.x() - textMargin;
     int column = 0;
-    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i) {
+    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine - marks); i < length; ++i) {
         if (column >= m_rows.columns())
             return start + i;
         const int next = m_rows.cellEnd(m_text.at(start + i), column);
@@ -528,7 +554,8 @@ QString ZIvidView::toHtml() const
 QString ZIvidView::selectedText() const
 {
     const auto [from, to] = selection();
-    if (to - from > maxStringSize) {
+    // Past what one string holds, the selection is saved, not copied.
+    if (to - from > std::min<qint64>(maxStringSize, ConsoleText::maxArraySize)) {
         qCWarning(consoleLog) << "selection of" << to - from << "characters is too long for a string";
         return {};
     }
@@ -538,12 +565,7 @@ QString ZIvidView::selectedText() const
 bool ZIvidView::writeSelection(QIODevice *device) const
 {
     const auto [from, to] = selection();
-    for (qint64 at = from; at < to; at += writePiece) {
-        const QByteArray piece = m_text.mid(at, std::min(writePiece, to - at));
-        if (device->write(piece) != piece.size())
-            return false;
-    }
-    return true;
+    return m_text.writePlainText(device, from, to);
 }
 
 void ZIvidView::setLargeSelectionFileNameProvider(std::function<QString(qint64)> provider)

@@ -32,7 +32,12 @@ public:
     // Shows several batches, oldest first, exactly as one displayData() call
     // per batch would.
     void displayBatches(const QList<QByteArray> &batches);
+    // Clears the text and its marks, and gives the memory back.
     void clear();
+    // Marks the end of the text with a row of its own, "— disconnected
+    // hh:mm:ss —", that is not part of the text; backspaces received after
+    // it stop there.
+    void markDisconnected(const QTime &time);
     bool isEmpty() const { return m_text.size() == 0; }
     // Characters shown, each line break one.
     qint64 textSize() const { return m_text.size(); }
@@ -50,6 +55,11 @@ public:
     // Stream the text into a file a chunk at a time; false when a write failed.
     bool writePlainText(QIODevice *device) const { return m_text.writePlainText(device); }
     bool writeHtml(QIODevice *device) const { return m_text.writeHtml(device); }
+    // Streams the characters in [from, to), a chunk at a time.
+    bool writePlainText(QIODevice *device, qint64 from, qint64 to) const
+    {
+        return m_text.writePlainText(device, from, to);
+    }
 
     QString selectedText() const;
     // Streams the selection into a file a chunk at a time; false when a write failed.
@@ -126,6 +136,7 @@ private:
     // [from, to) of the selection, within the text.
     std::pair<qint64, qint64> selection() const;
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
+    void drawMark(QPainter &painter, const QTime &time, qreal y);
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
 
     QFont m_termFont;

@@ -17,7 +17,7 @@ void ConsoleModel::addBatch(const QByteArray &batch)
                 pending.chop(1);
             } else if (skippedLf) {
                 skippedLf = false;
-            } else if (!m_screen.isEmpty()) {
+            } else if (m_screen.size() > (m_marks.isEmpty() ? 0 : m_marks.last())) {
                 m_screen.chop(1);
                 erased = true;
             }
@@ -46,5 +46,22 @@ void ConsoleModel::addBatch(const QByteArray &batch)
 void ConsoleModel::clear()
 {
     m_screen.clear();
+    m_marks.clear();
+    m_endsWithCr = false;
+}
+
+void ConsoleModel::addMark()
+{
+    m_marks.append(m_screen.size());
+    m_endsWithCr = false;
+}
+
+void ConsoleModel::remove(int from, int to)
+{
+    if (from >= to)
+        return;
+    m_screen.remove(from, to - from);
+    for (int &mark : m_marks)
+        mark = mark > to ? mark - (to - from) : mark > from ? from : mark;
     m_endsWithCr = false;
 }

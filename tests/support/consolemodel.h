@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // A plain model of what the console shows: one character per screen
@@ -11,9 +12,15 @@ class ConsoleModel
 public:
     void addBatch(const QByteArray &batch);
     void clear();
+    // A mark at the end: backspaces stop there.
+    void addMark();
+    // Takes out [from, to); marks inside move to `from`.
+    void remove(int from, int to);
     QString text() const { return m_screen; }
+    QList<int> marks() const { return m_marks; }
 
 private:
     QString m_screen;
+    QList<int> m_marks;
     bool m_endsWithCr = false;
 };
