@@ -2,12 +2,9 @@
 #include "portlisting.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
+
 #include <QTextStream>
 #include <QtTest>
-
-#include <sys/stat.h>
 
 class TestCommandLine : public QObject
 {
@@ -17,8 +14,6 @@ private slots:
     void parse_data();
     void parse();
     void listingPutsKnownDevicesFirst();
-    void unusableLogEndsBeforeAnyWindow_data();
-    void unusableLogEndsBeforeAnyWindow();
 };
 
 void TestCommandLine::parse_data()
@@ -79,38 +74,6 @@ void TestCommandLine::listingPutsKnownDevicesFirst()
 
     // 04D8:000B is one digit off a known pair.
     QCOMPARE(PortListing::print({{"ttyACM0", 0x04d8, 0x000b, "", true}}, out), 1);
-}
-
-void TestCommandLine::unusableLogEndsBeforeAnyWindow_data()
-{
-    QTest::addColumn<QString>("log");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("folder") << QString() << "Is a directory";
-    QTest::newRow("missing folder") << "missing/rx.log" << "No such file or directory";
-    QTest::newRow("FIFO without reader") << "rx.fifo" << "no reader";
-}
-
-void TestCommandLine::unusableLogEndsBeforeAnyWindow()
-{
-    QFETCH(QString, log);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(log);
-    if (log.endsWith(QLatin1String(".fifo")))
-        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    QProcess program;
-    // Without a display: getting as far as a window would abort, not exit 2.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TARNTERM_PROGRAM), {QStringLiteral("--log"), path});
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 2);
-    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
-    QVERIFY2(error.contains(QTest::currentDataTag() == QLatin1String("folder") ? dir.path() : path), qPrintable(error));
-    QFETCH(QString, reason);
-    QVERIFY2(error.contains(reason), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
