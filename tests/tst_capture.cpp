@@ -1,3 +1,4 @@
+#include "diskfull.h"
 #include "fakedevicesource.h"
 #include "modalwatcher.h"
 #include "tarnterm.h"
@@ -10,9 +11,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -29,37 +27,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
-
-// Caps the size of any file this process writes while it lives. With SIGXFSZ
-// ignored, a write past the cap fails with EFBIG instead of killing us.
-class FileSizeCap
-{
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (getrlimit(RLIMIT_FSIZE, &m_previous) != 0)
-            return;
-        rlimit capped = m_previous;
-        capped.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &capped) == 0;
-    }
-    ~FileSizeCap()
-    {
-        if (m_active)
-            setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeCap(const FileSizeCap &) = delete;
-    FileSizeCap &operator=(const FileSizeCap &) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
 
 } // namespace
 
