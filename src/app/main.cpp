@@ -1,4 +1,6 @@
 #include "commandlineoptions.h"
+#include "devicesource.h"
+#include "parentconsole.h"
 #include "portlisting.h"
 #include "tarnterm.h"
 
@@ -9,11 +11,13 @@ int main(int argc, char *argv[])
 {
     // Read before QApplication: --list and bad arguments need no display.
     const CommandLineOptions options = CommandLineOptions::parse(CommandLineOptions::arguments(argc, argv));
+    if (!options.proceed || options.listPorts)
+        ParentConsole::attach();
     if (!options.proceed)
         return options.printMessage();
     if (options.listPorts) {
         QTextStream out(stdout);
-        return PortListing::print(PortListing::presentPorts(), out);
+        return PortListing::print(PortListing::presentPorts(*DeviceSource::createPlatformSource()), out);
     }
 
     Q_INIT_RESOURCE(tarnterm);
