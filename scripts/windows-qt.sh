@@ -94,6 +94,18 @@ if ! step_done qtbase-source; then
     mark_done qtbase-source
 fi
 
+# Debian's source leaves out src/3rdparty/wintab (its licence forbids
+# changes), and with it wintab.h, which the windows platform plugin needs for
+# WinTab tablets (older Wacom pens; Windows Ink pens go through the pointer
+# API and are kept). The plugin is built without WinTab instead.
+if ! step_done no-wintab; then
+    plugin=$work/src/qtbase/src/plugins/platforms/windows
+    sed -i 's/^qtConfig(tabletevent) {/false { # no wintab.h in this source/' "$plugin/windows.pri"
+    sed -i 's/QT_CONFIG(tabletevent)/0 \/\* no wintab.h in this source \*\//' "$plugin/qwindowscontext.cpp"
+    rm -f "$work/qtbase-build/src/plugins/platforms/windows/Makefile"*
+    mark_done no-wintab
+fi
+
 qtbase_build=$work/qtbase-build
 if ! step_done configure; then
     rm -rf "$qtbase_build" && mkdir -p "$qtbase_build"
@@ -156,7 +168,9 @@ mkdir -p "$prefix/licenses"
 cp "$work/src/qtbase/LICENSE.LGPL3" "$work/src/qtbase/LICENSE.GPL3" "$prefix/licenses/"
 cp "$work/src/qtbase/debian/copyright" "$prefix/licenses/qtbase-debian-copyright"
 {
-    echo "qtbase: Debian source package qtbase-opensource-src $(cd "$work/src/qtbase" && dpkg-parsechangelog -S Version)"
+    echo "qtbase: Debian source package qtbase-opensource-src $(cd "$work/src/qtbase" && dpkg-parsechangelog -S Version),"
+    echo "  with WinTab tablet support taken out of the windows platform plugin"
+    echo "  (qwindowscontext.cpp, windows.pri), as Debian's source has no wintab.h"
     echo "qtserialport: upstream release $(basename "$serialport_tarball"), SHA-256 $(cut -d' ' -f1 "$serialport_tarball.sha256")"
 } >"$prefix/licenses/qt-sources.txt"
 

@@ -23,7 +23,11 @@ void TestCommandLine::parse_data()
     QTest::addColumn<QString>("logFile");
     QTest::addColumn<bool>("listPorts");
     QTest::newRow("none") << QStringList() << -1 << "" << "" << false;
+#ifdef Q_OS_WIN
+    QTest::newRow("device namespace") << QStringList {"--port", "\\\\.\\com12"} << -1 << "COM12" << "" << false;
+#else
     QTest::newRow("device path") << QStringList {"--port", "/dev/ttyUSB0"} << -1 << "ttyUSB0" << "" << false;
+#endif
     QTest::newRow("log and list") << QStringList {"--log", "a.bin", "--list"} << -1 << "" << "a.bin" << true;
     QTest::newRow("Qt's own option") << QStringList {"-platform", "offscreen"} << -1 << "" << "" << false;
     QTest::newRow("version") << QStringList {"--version"} << 0 << "" << "" << false;
