@@ -24,6 +24,14 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # The offscreen plugin looks for fonts under <Qt>/lib/fonts on Windows, and Qt
 # ships none.
 export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-/usr/share/fonts/truetype/dejavu}
+# Wine gives a program no console window, and without one Qt sends test
+# results and log messages to OutputDebugString instead of stdout and stderr.
+export QT_FORCE_STDERR_LOGGING=${QT_FORCE_STDERR_LOGGING:-1}
+# Wine keeps the Linux side's QT_* variables from Windows programs (they are
+# meant for the Linux Qt), and hands WINEQT_* over as QT_* instead.
+for name in $(compgen -e | grep '^QT_' || true); do
+    export "WINE$name=${!name}"
+done
 
 base=${XDG_CACHE_HOME:-$HOME/.cache}/tarnterm/wine
 template=$base/template-$("$wine" --version | tr -c 'a-zA-Z0-9.\n' _)
@@ -48,6 +56,12 @@ copy_template() {
     # .update-timestamp too, or Wine updates the copy at its first start.
     find "$template" -mindepth 1 -maxdepth 1 ! -name drive_c ! -name .ready -exec cp -a {} "$1/" \;
     cp -al "$template/drive_c" "$1/drive_c"
+    # Without an X display, Wine's null display driver: Qt makes hidden
+    # windows (its event dispatcher's) even on the offscreen platform, and
+    # Wine refuses to make any window without a driver.
+    if [ -z "${DISPLAY:-}" ]; then
+        printf '\n[Software\\\\Wine\\\\Drivers] 0\n"Graphics"="null"\n' >>"$1/user.reg"
+    fi
 }
 
 if [ -n "${TARNTERM_WINEPREFIX:-}" ]; then
