@@ -15,6 +15,19 @@ set(TARNTERM_ICON "${tarnterm_windows_dir}/tarnterm.ico")
 configure_file(${tarnterm_windows_dir}/tarnterm.rc.in ${CMAKE_CURRENT_BINARY_DIR}/tarnterm.rc @ONLY)
 target_sources(tarnterm PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tarnterm.rc)
 
+# MinGW's runtime DLLs, which a MinGW-built program needs beside it or on the
+# PATH (tests under Wine, the release folder).
+set(TARNTERM_MINGW_RUNTIME_DLLS)
+if(MINGW)
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+            OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(IS_ABSOLUTE "${dll_path}" AND EXISTS "${dll_path}")
+            list(APPEND TARNTERM_MINGW_RUNTIME_DLLS "${dll_path}")
+        endif()
+    endforeach()
+endif()
+
 # windeployqt sits beside qmake in the Qt installation.
 get_target_property(tarnterm_qmake Qt5::qmake IMPORTED_LOCATION)
 get_filename_component(tarnterm_qt_bin "${tarnterm_qmake}" DIRECTORY)

@@ -14,6 +14,7 @@ private slots:
     void parse_data();
     void parse();
     void listingPutsKnownDevicesFirst();
+    void listingTakesDiscoveredDevices();
 };
 
 void TestCommandLine::parse_data()
@@ -24,7 +25,11 @@ void TestCommandLine::parse_data()
     QTest::addColumn<QString>("logFile");
     QTest::addColumn<bool>("listPorts");
     QTest::newRow("none") << QStringList() << -1 << "" << "" << false;
+#ifdef Q_OS_WIN
+    QTest::newRow("device namespace") << QStringList {"--port", "\\\\.\\com12"} << -1 << "COM12" << "" << false;
+#else
     QTest::newRow("device path") << QStringList {"--port", "/dev/ttyUSB0"} << -1 << "ttyUSB0" << "" << false;
+#endif
     QTest::newRow("log and list") << QStringList {"--log", "a.bin", "--list"} << -1 << "" << "a.bin" << true;
     QTest::newRow("Qt's own option") << QStringList {"-platform", "offscreen"} << -1 << "" << "" << false;
     QTest::newRow("version") << QStringList {"--version"} << 0 << "" << "" << false;
@@ -74,6 +79,29 @@ void TestCommandLine::listingPutsKnownDevicesFirst()
 
     // 04D8:000B is one digit off a known pair.
     QCOMPARE(PortListing::print({{"ttyACM0", 0x04d8, 0x000b, "", true}}, out), 1);
+}
+
+// On Windows the serial-port module may list a device without its IDs, or
+// not at all, where discovery finds it by its hardware ID.
+void TestCommandLine::listingTakesDiscoveredDevices()
+{
+    const QList<PortListing::Port> listed {
+        {"COM1", 0, 0, "Communications Port", false},
+        {"COM7", 0, 0, "", false},
+    };
+    const DeviceRecord device {"COM7", {"USB\\VID_04D8&PID_000A&REV_0100"}, "Tarnwick Serial Device (COM7)"};
+    const DeviceRecord other {"COM12", {"USB\\VID_239A&PID_802B"}, "Feather (COM12)"};
+    const QList<PortListing::Port> ports = PortListing::withFoundDevices(listed, {{"COM7", device}, {"COM12", other}});
+    QCOMPARE(ports.size(), 3);
+    QString text;
+    QTextStream out(&text);
+    QCOMPARE(PortListing::print(ports, out), 0);
+    const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, (QStringList {
+                        "COM7  04D8:000A  Tarnwick Serial Device (COM7)",
+                        "COM12  239A:802B  Feather (COM12)",
+                        "COM1  no USB IDs  Communications Port  (not a known Tarnwick device)",
+                    }));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -1,3 +1,4 @@
+#include "diskfull.h"
 #include "receivelog.h"
 
 #include <QSignalSpy>
@@ -40,13 +41,15 @@ void TestReceiveLog::keepsEveryByteAcrossReopen()
 void TestReceiveLog::failureIsReportedOnce_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("write: disk full") << QStringLiteral("/dev/full");
+    QTest::newRow("write: disk full") << alwaysFullDevice();
     QTest::newRow("open: no such folder") << QStringLiteral("/nonexistent-folder/rx.bin");
 }
 
 void TestReceiveLog::failureIsReportedOnce()
 {
     QFETCH(QString, path);
+    if (path.isEmpty())
+        QSKIP("no device here fails every write");
     ReceiveLog log;
     QSignalSpy failed(&log, &ReceiveLog::failed);
     log.open(path);

@@ -1,4 +1,6 @@
 #include "commandlineoptions.h"
+#include "devicesource.h"
+#include "parentconsole.h"
 #include "portlisting.h"
 #include "processsetup.h"
 #include "receivelog.h"
@@ -21,11 +23,13 @@ int main(int argc, char *argv[])
     ProcessSetup::ignoreBrokenPipes();
     // Read before QApplication: --list and bad arguments need no display.
     const CommandLineOptions options = CommandLineOptions::parse(CommandLineOptions::arguments(argc, argv));
+    if (!options.proceed || options.listPorts)
+        ParentConsole::attach();
     if (!options.proceed)
         return options.printMessage();
     if (options.listPorts) {
         QTextStream out(stdout);
-        return PortListing::print(PortListing::presentPorts(), out);
+        return PortListing::print(PortListing::presentPorts(*DeviceSource::createPlatformSource()), out);
     }
     // A log that cannot be opened is a mistake on the command line: said
     // before any window opens, not in a message the watch soon overwrites.

@@ -93,8 +93,11 @@ QFont drawingFontFor(const QFont &chosen)
         return chosen;
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (!isMonospaced(font)) {
-        // Some platform plugins, offscreen among them, name a proportional one.
-        font.setFamily(QStringLiteral("monospace"));
+        // Some platform plugins, offscreen among them, name a proportional
+        // one; "monospace" alone means nothing where fontconfig does not
+        // answer (offscreen on Windows).
+        font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                          QStringLiteral("Courier New"), QStringLiteral("monospace")});
         font.setStyleHint(QFont::TypeWriter);
     }
     if (chosen.pointSizeF() > 0)

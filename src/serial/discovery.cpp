@@ -60,10 +60,10 @@ QString portFromFriendlyName(const QString &friendlyName)
 
 } // namespace
 
-QStringList findDevicePorts(DeviceSource &source)
+QList<FoundDevice> findDevices(DeviceSource &source)
 {
     const bool windowsNaming = source.portNaming() == DeviceSource::PortNaming::FriendlyName;
-    QStringList ports;
+    QList<FoundDevice> found;
     for (int classIndex = 0; classIndex < portClassCount; ++classIndex) {
         QList<DeviceRecord> devices;
         if (!source.devicesOfClass(classIndex, &devices))
@@ -74,15 +74,20 @@ QStringList findDevicePorts(DeviceSource &source)
                 continue;
             if (!isKnownDevice(extractUsbId(1, device.hardwareIds), extractUsbId(2, device.hardwareIds)))
                 continue;
-            if (!windowsNaming) {
-                ports.append(device.portNameValue);
-                continue;
-            }
-            const QString port = portFromFriendlyName(device.friendlyName);
+            const QString port = windowsNaming ? portFromFriendlyName(device.friendlyName) : device.portNameValue;
             if (!port.isEmpty())
-                ports.append(port);
+                found.append({port, device});
         }
     }
+    return found;
+}
+
+QStringList findDevicePorts(DeviceSource &source)
+{
+    QStringList ports;
+    const QList<FoundDevice> found = findDevices(source);
+    for (const FoundDevice &device : found)
+        ports.append(device.port);
     return ports;
 }
 

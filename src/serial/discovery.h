@@ -1,5 +1,8 @@
 #pragma once
 
+#include "devicerecord.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,7 +29,17 @@ constexpr int knownDeviceIdCount = 3;
 QString extractUsbId(int group, const QStringList &hardwareIds);
 bool isKnownDevice(const QString &vendor, const QString &product);
 
-// Port names of the known devices present, in class and enumeration order.
+// A known device present, with the port name discovery gives it.
+struct FoundDevice
+{
+    QString port;
+    DeviceRecord record;
+};
+
+// The known devices present, in class and enumeration order.
+QList<FoundDevice> findDevices(DeviceSource &source);
+
+// Their port names, in the same order.
 QStringList findDevicePorts(DeviceSource &source);
 
 } // namespace Discovery

@@ -6,6 +6,8 @@
 #include <QSerialPortInfo>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 // VID:PID in the four-digit form, and whether discovery would take the port:
@@ -34,7 +36,29 @@ QString line(const PortListing::Port &port, const QString &ids)
 
 } // namespace
 
-QList<PortListing::Port> PortListing::presentPorts()
+QList<PortListing::Port> PortListing::withFoundDevices(QList<Port> ports,
+                                                       const QList<Discovery::FoundDevice> &found)
+{
+    for (const Discovery::FoundDevice &device : found) {
+        Port port;
+        port.name = device.port;
+        bool vendorOk = false;
+        bool productOk = false;
+        port.vendorId = Discovery::extractUsbId(1, device.record.hardwareIds).toUShort(&vendorOk, 16);
+        port.productId = Discovery::extractUsbId(2, device.record.hardwareIds).toUShort(&productOk, 16);
+        port.hasIds = vendorOk && productOk;
+        port.description = device.record.friendlyName;
+        const auto same = std::find_if(ports.begin(), ports.end(),
+                                       [&port](const Port &listed) { return listed.name == port.name; });
+        if (same == ports.end())
+            ports.append(port);
+        else
+            *same = port;
+    }
+    return ports;
+}
+
+QList<PortListing::Port> PortListing::presentPorts(DeviceSource &source)
 {
     QList<Port> ports;
     const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
@@ -47,7 +71,7 @@ QList<PortListing::Port> PortListing::presentPorts()
         port.description = info.description();
         ports.append(port);
     }
-    return ports;
+    return withFoundDevices(ports, Discovery::findDevices(source));
 }
 
 int PortListing::print(const QList<Port> &ports, QTextStream &out)

@@ -1,0 +1,9 @@
+#include "parentconsole.h"
+
+namespace ParentConsole {
+
+void attach()
+{
+}
+
+} // namespace ParentConsole

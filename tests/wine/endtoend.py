@@ -1,0 +1,326 @@
+#!/usr/bin/env python3
+"""tarnterm.exe end to end under Wine, on the Windows code paths.
+
+A Linux pseudo-terminal plays the device: Wine sees its slave side as a COM
+port (a dosdevices link, declared under HKLM\\Software\\Wine\\Ports). The window
+runs on an X server (Xvfb) so that keys can be typed into it. Each case runs
+in a Wine prefix of its own.
+
+Usage: endtoend.py RELEASE_FOLDER [CASE...]   (the unpacked zip's folder)
+Prints one line per case and exits 1 when any failed.
+"""
+import hashlib
+import os
+import pty
+import random
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
+WINESERVER = os.environ.get("TARNTERM_WINESERVER", "/usr/lib/wine/wineserver")
+PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
+DEVICE_KEY = r"HKLM\System\CurrentControlSet\Enum\USB\VID_04D8&PID_000A\0001"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(predicate, timeout, message, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return time.monotonic()
+        time.sleep(interval)
+    raise Failure(message)
+
+
+class Device:
+    """The device: the master side of a pseudo-terminal."""
+
+    def __init__(self):
+        self.master, slave = pty.openpty()
+        tty.setraw(slave)
+        self.path = os.ttyname(slave)
+        # Closed here, so that the master sees a hang-up (POLLHUP) exactly while
+        # no one on the Windows side has the port open.
+        os.close(slave)
+        os.set_blocking(self.master, False)
+
+    def is_open(self):
+        poller = select.poll()
+        poller.register(self.master, select.POLLIN | select.POLLOUT)
+        return not any(events & select.POLLHUP for _, events in poller.poll(0))
+
+    def send(self, data, timeout=60):
+        view = memoryview(data)
+        deadline = time.monotonic() + timeout
+        while view:
+            check(time.monotonic() < deadline, "the port took no more bytes")
+            try:
+                written = os.write(self.master, view[:4096])
+                view = view[written:]
+            except BlockingIOError:
+                select.select([], [self.master], [], 0.1)
+
+    def receive(self, count, timeout=10):
+        data = b""
+        deadline = time.monotonic() + timeout
+        while len(data) < count and time.monotonic() < deadline:
+            ready, _, _ = select.select([self.master], [], [], 0.1)
+            if ready:
+                try:
+                    data += os.read(self.master, 4096)
+                except (BlockingIOError, OSError):
+                    pass
+        return data
+
+    def unplug(self):
+        os.close(self.master)
+
+
+class Prefix:
+    """A Wine prefix of one case, with the release folder as drive C's TarnTerm."""
+
+    def __init__(self, release, workdir, name):
+        self.path = os.path.join(workdir, name)
+        self.env = dict(os.environ, TARNTERM_WINEPREFIX=self.path, WINEPREFIX=self.path)
+        self.env.pop("TARNTERM_WINE_DLL_DIRS", None)
+        self.run("cmd", "/c", "exit")
+        self.exe_dir = os.path.join(self.path, "drive_c", "TarnTerm")
+        shutil.copytree(release, self.exe_dir)
+        self.exe = r"C:\TarnTerm\tarnterm.exe"
+
+    def run(self, *args, timeout=60, check_rc=True):
+        result = subprocess.run([WINE_RUN, *args], env=self.env, capture_output=True, timeout=timeout)
+        if check_rc and result.returncode != 0:
+            raise Failure("wine %s: exit %d: %s" % (" ".join(args), result.returncode,
+                                                     result.stderr.decode(errors="replace")[-500:]))
+        return result
+
+    def start(self, *args, log):
+        return subprocess.Popen([WINE_RUN, self.exe, *args], env=self.env, stdout=log, stderr=log)
+
+    def reg_add(self, key, name, kind, data):
+        self.run("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
+
+    def drive_c(self, name):
+        return os.path.join(self.path, "drive_c", name)
+
+    def plug(self, port, device):
+        """The device's pty as COM port `port`, as Wine's mount manager publishes it."""
+        link = os.path.join(self.path, "dosdevices", port.lower())
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(device.path, link)
+        self.reg_add(r"HKLM\Software\Wine\Ports", port, "REG_SZ", device.path)
+
+    def unplug(self, port):
+        link = os.path.join(self.path, "dosdevices", port.lower())
+        if os.path.lexists(link):
+            os.remove(link)
+
+    def register_usb_device(self, port, friendly_name):
+        """The registry entries Windows makes for a USB CDC port."""
+        self.reg_add(DEVICE_KEY, "ClassGUID", "REG_SZ", PORTS_CLASS)
+        self.reg_add(DEVICE_KEY, "Class", "REG_SZ", "Ports")
+        self.reg_add(DEVICE_KEY, "HardwareID", "REG_MULTI_SZ", r"USB\VID_04D8&PID_000A&REV_0100")
+        self.reg_add(DEVICE_KEY, "FriendlyName", "REG_SZ", friendly_name)
+        self.reg_add(DEVICE_KEY + r"\Device Parameters", "PortName", "REG_SZ", port)
+
+    def restart(self):
+        """Stops every program of the prefix, so that the next start reads the registry anew."""
+        subprocess.run([WINESERVER, "-k"], env=self.env, check=False)
+        subprocess.run([WINESERVER, "-w"], env=self.env, check=False)
+
+
+def stop(process, prefix):
+    if process.poll() is None:
+        prefix.run("taskkill", "/im", "tarnterm.exe", check_rc=False, timeout=30)
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            prefix.restart()
+            process.wait(timeout=10)
+
+
+def file_size(path):
+    try:
+        return os.path.getsize(path)
+    except OSError:
+        return -1
+
+
+def read_file(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def type_keys(text):
+    """Types text into the terminal's window on the X display."""
+    windows = subprocess.run(["xdotool", "search", "--sync", "--name", "Tarnwick"],
+                             capture_output=True, text=True, timeout=30).stdout.split()
+    check(windows, "no window of tarnterm.exe on the display")
+    subprocess.run(["xdotool", "windowactivate", "--sync", windows[-1]], check=False, timeout=10)
+    subprocess.run(["xdotool", "type", "--delay", "50", "--window", windows[-1], text], check=True, timeout=30)
+
+
+def case_port_and_log(release, workdir, log):
+    """--port COM7 --log C:\\rx.log: 1 MB arrives exact; keys reach the device;
+    unplug and replug: the terminal reopens the port and logs the rest exactly."""
+    prefix = Prefix(release, workdir, "port-and-log")
+    device = Device()
+    prefix.plug("COM7", device)
+    prefix.restart()
+    rx = prefix.drive_c("rx.log")
+    process = prefix.start("--port", "COM7", "--log", r"C:\rx.log", log=log)
+    try:
+        wait_until(device.is_open, 30, "tarnterm.exe did not open COM7")
+        first = random.Random(7).randbytes(1 << 20)
+        device.send(first)
+        wait_until(lambda: file_size(rx) >= len(first), 60,
+                   "the log holds %d of %d bytes" % (file_size(rx), len(first)))
+        check(read_file(rx) == first, "the log differs from the 1 MB sent")
+
+        type_keys("ok7")
+        typed = device.receive(3)
+        check(typed.startswith(b"ok7"), "the device got %r for the keys ok7" % typed)
+
+        device.unplug()
+        prefix.unplug("COM7")
+        time.sleep(2)
+        replugged = Device()
+        prefix.plug("COM7", replugged)
+        wait_until(replugged.is_open, 30, "tarnterm.exe did not reopen COM7 after the replug")
+        second = random.Random(8).randbytes(256 << 10)
+        replugged.send(second)
+        wait_until(lambda: file_size(rx) >= len(first) + len(second), 60,
+                   "after the replug the log holds %d bytes" % file_size(rx))
+        check(read_file(rx) == first + second, "the log differs from what was sent across the replug")
+        check(process.poll() is None, "tarnterm.exe ended")
+        return "1 MiB exact; keys reached the device; replug reopened the port and logged 256 KiB more exactly"
+    finally:
+        stop(process, prefix)
+
+
+def case_high_port(release, workdir, log):
+    """COM12 opens: Windows reaches COM10 and above only as \\\\.\\COM12."""
+    prefix = Prefix(release, workdir, "high-port")
+    device = Device()
+    prefix.plug("COM12", device)
+    prefix.restart()
+    process = prefix.start("--port", "COM12", "--log", r"C:\rx.log", log=log)
+    try:
+        wait_until(device.is_open, 30, "tarnterm.exe did not open COM12")
+        data = b"twelve\r\n" * 100
+        device.send(data)
+        rx = prefix.drive_c("rx.log")
+        wait_until(lambda: file_size(rx) >= len(data), 30, "the log of COM12 stayed short")
+        check(read_file(rx) == data, "the log of COM12 differs")
+        return "COM12 opened and logged"
+    finally:
+        stop(process, prefix)
+
+
+def case_discovery(release, workdir, log):
+    """No --port: the device registered as Windows registers a USB CDC port is
+    listed by --list, found and opened by the window; its removal is noticed."""
+    prefix = Prefix(release, workdir, "discovery")
+    device = Device()
+    prefix.plug("COM7", device)
+    prefix.register_usb_device("COM7", "Tarnwick Serial Device (COM7)")
+    prefix.restart()
+
+    listed = prefix.run(prefix.exe, "--list", check_rc=False)
+    lines = listed.stdout.decode(errors="replace").replace("\r", "").splitlines()
+    check(listed.returncode == 0, "--list exited %d: %r" % (listed.returncode, lines))
+    check(lines and lines[0] == "COM7  04D8:000A  Tarnwick Serial Device (COM7)",
+          "--list printed %r" % lines)
+
+    process = prefix.start("--log", r"C:\rx.log", log=log)
+    try:
+        wait_until(device.is_open, 30, "tarnterm.exe did not find and open the device")
+        data = bytes(range(256)) * 64
+        device.send(data)
+        rx = prefix.drive_c("rx.log")
+        wait_until(lambda: file_size(rx) >= len(data), 30, "the log stayed short")
+        check(read_file(rx) == data, "the log differs")
+
+        prefix.run("reg", "delete", DEVICE_KEY, "/f")
+        removed = time.monotonic()
+        closed = wait_until(lambda: not device.is_open(), 5, "the removal was not noticed in 5 s")
+        noticed = closed - removed
+        check(noticed <= 2.0, "the removal was noticed after %.1f s" % noticed)
+        return "--list names COM7 (exit 0); found, opened and logged; removal noticed in %.1f s" % noticed
+    finally:
+        stop(process, prefix)
+
+
+def case_settings(release, workdir, log):
+    """Settings live in the registry (HKCU) and persist across runs."""
+    prefix = Prefix(release, workdir, "settings")
+    key = r"HKCU\Software\TarnwickTerm\Tarnwick's Terminal V3.07"
+    for run in (1, 2):
+        if run == 2:
+            prefix.reg_add(key, "fontcolor", "REG_SZ", "#00aa11")
+            prefix.reg_add(key, "delay", "REG_SZ", "17")
+        process = prefix.start(log=log)
+        try:
+            subprocess.run(["xdotool", "search", "--sync", "--name", "Tarnwick"], capture_output=True, timeout=30)
+            time.sleep(1)
+        finally:
+            stop(process, prefix)
+        query = prefix.run("reg", "query", key, check_rc=False).stdout.decode(errors="replace")
+        check("fontcolor" in query and "delay" in query, "run %d stored nothing under %s: %r" % (run, key, query))
+    check("#00aa11" in query and "17" in query,
+          "the values put in before the second run did not survive it: %r" % query)
+    return "stored under HKCU on close; values set between runs were read and stored back"
+
+
+CASES = {
+    "port-and-log": case_port_and_log,
+    "high-port": case_high_port,
+    "discovery": case_discovery,
+    "settings": case_settings,
+}
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    release = os.path.abspath(sys.argv[1])
+    names = sys.argv[2:] or list(CASES)
+    workdir = tempfile.mkdtemp(prefix="tarnterm-wine-e2e.")
+    failed = 0
+    for name in names:
+        started = time.monotonic()
+        with open(os.path.join(workdir, name + ".log"), "wb") as log:
+            try:
+                detail = CASES[name](release, workdir, log)
+                print("PASS %-13s %5.1f s  %s" % (name, time.monotonic() - started, detail), flush=True)
+            except Exception as error:  # a case that breaks is a failure, the others still run
+                failed += 1
+                print("FAIL %-13s %5.1f s  %s" % (name, time.monotonic() - started, error), flush=True)
+                with open(log.name, "rb") as output:
+                    sys.stdout.write(output.read().decode(errors="replace")[-2000:])
+    if not failed:
+        shutil.rmtree(workdir, ignore_errors=True)
+    else:
+        print("prefixes and program output kept in " + workdir)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
