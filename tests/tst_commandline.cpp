@@ -29,6 +29,9 @@ void TestCommandLine::parse_data()
     QTest::newRow("device namespace") << QStringList {"--port", "\\\\.\\com12"} << -1 << "COM12" << "" << false;
 #else
     QTest::newRow("device path") << QStringList {"--port", "/dev/ttyUSB0"} << -1 << "ttyUSB0" << "" << false;
+    QTest::newRow("relative to the current folder") << QStringList {"--port", "./ttyV0"} << -1
+                                                    << QDir::current().absoluteFilePath("ttyV0") << "" << false;
+    QTest::newRow("bare name stays under /dev") << QStringList {"--port", "pts/3"} << -1 << "pts/3" << "" << false;
 #endif
     QTest::newRow("log and list") << QStringList {"--log", "a.bin", "--list"} << -1 << "" << "a.bin" << true;
     QTest::newRow("Qt's own option") << QStringList {"-platform", "offscreen"} << -1 << "" << "" << false;
@@ -40,9 +43,6 @@ void TestCommandLine::parse_data()
     QTest::newRow("more of Qt's options")
         << QStringList {"-name", "bench", "-visual", "0x21", "-testability", "-qmljsdebugger=port:1234"} << -1 << ""
         << "" << false;
-    QTest::newRow("relative to the current folder") << QStringList {"--port", "./ttyV0"} << -1
-                                                    << QDir::current().absoluteFilePath("ttyV0") << "" << false;
-    QTest::newRow("bare name stays under /dev") << QStringList {"--port", "pts/3"} << -1 << "pts/3" << "" << false;
 }
 
 void TestCommandLine::parse()
