@@ -1,0 +1,57 @@
+/*
+ * How Wine completes a serial wait issued the way Qt Serial Port 5.15 issues
+ * it on Windows: IOCTL_SERIAL_WAIT_ON_MASK through NtDeviceIoControlFile on
+ * an overlapped handle, with an APC routine and no event, then an alertable
+ * wait. Windows returns STATUS_PENDING at once and runs the APC when a byte
+ * arrives. Prints how long the call took, its status, whether the APC ran
+ * and the event mask.
+ *
+ * Usage: serialapc.exe \\.\COM7   (the device sends a byte 2 s after "waiting")
+ */
+#include <windows.h>
+#include <winternl.h>
+#include <stdio.h>
+
+#define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
+
+typedef NTSTATUS(NTAPI *DeviceIoControlFile)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, ULONG, PVOID,
+                                             ULONG, PVOID, ULONG);
+
+static volatile LONG apcRan = 0;
+
+static VOID NTAPI onComplete(PVOID context, PIO_STATUS_BLOCK status, ULONG reserved)
+{
+    (void)context;
+    (void)status;
+    (void)reserved;
+    apcRan = 1;
+}
+
+int main(int argc, char **argv)
+{
+    const char *port = argc > 1 ? argv[1] : "\\\\.\\COM7";
+    HANDLE handle = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+    if (handle == INVALID_HANDLE_VALUE) {
+        printf("open %s failed: %lu\n", port, GetLastError());
+        return 2;
+    }
+    COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
+    SetCommTimeouts(handle, &timeouts);
+    SetCommMask(handle, EV_RXCHAR);
+
+    const DeviceIoControlFile control =
+        (DeviceIoControlFile)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeviceIoControlFile");
+    static IO_STATUS_BLOCK io;
+    static DWORD mask;
+    printf("waiting\n");
+    fflush(stdout);
+    const DWORD started = GetTickCount();
+    const NTSTATUS status = control(handle, NULL, onComplete, NULL, &io, IOCTL_SERIAL_WAIT_ON_MASK, NULL, 0, &mask,
+                                    sizeof mask);
+    const DWORD took = GetTickCount() - started;
+    for (int i = 0; i < 10 && !apcRan; ++i)
+        SleepEx(500, TRUE);
+    printf("call returned 0x%lx after %lu ms; apc ran %ld; mask 0x%lx\n", (unsigned long)status, took, apcRan,
+           mask);
+    return apcRan ? 0 : 1;
+}
