@@ -57,9 +57,10 @@ winpthread_package=$(dpkg-query -W -f='${source:Package} ${source:Version}' ming
     echo "Qt5Core.dll, Qt5Gui.dll, Qt5Widgets.dll, Qt5SerialPort.dll, platforms/qwindows.dll,"
     echo "styles/qwindowsvistastyle.dll: Qt $($qt/bin/qmake -query QT_VERSION), under the GNU LGPL version 3"
     echo "(licenses/Qt-LICENSE.LGPL3.txt, which refers to licenses/Qt-LICENSE.GPL3.txt;"
-    echo "copyright holders in licenses/Qt-qtbase-copyright.txt). Built unmodified from:"
+    echo "copyright holders in licenses/Qt-qtbase-copyright.txt). Built from:"
     sed 's/^/  /' "$qt/licenses/qt-sources.txt"
-    echo "  (Debian: apt-get source qtbase-opensource-src; https://download.qt.io/archive/qt/5.15/5.15.8/)"
+    echo "  (Debian: apt-get source qtbase-opensource-src; https://download.qt.io/archive/qt/5.15/5.15.8/)."
+    echo "  The build, and that change, are made by scripts/windows-qt.sh in TarnTerm's source."
     echo "  You may replace these DLLs with your own build of the same Qt version."
     echo
     echo "libstdc++-6.dll, libgcc_s_seh-1.dll: the GCC runtime libraries, under the GNU GPL"

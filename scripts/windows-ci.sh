@@ -7,7 +7,9 @@
 #  4. the zip unpacked into a fresh prefix whose drive Z: (the Linux file
 #     system) is gone: it starts, and every DLL it loads is its own or Wine's;
 #  5. the end-to-end cases under Wine and Xvfb, a pseudo-terminal playing the
-#     device (tests/wine/endtoend.py).
+#     device (tests/wine/endtoend.py); those that need bytes received from the
+#     device report XFAIL while Wine cannot deliver them (Wine 8.0 runs no APC
+#     for a serial wait; the script measures it each run).
 # What this shows is Wine 8 on Linux running the Windows build; it is not a
 # real Windows, and MSVC builds are not linked here.
 set -euo pipefail
@@ -35,7 +37,8 @@ zip=$("$root/scripts/windows-build.sh" "$build" | tail -1)
 echo "$zip"
 
 phase "the suites under Wine"
-(cd "$build" && ctest --output-on-failure --timeout 300)
+# No X display: Wine's null display driver (scripts/wine-run.sh).
+(cd "$build" && env -u DISPLAY ctest --output-on-failure --timeout 300 -j"$(nproc)")
 
 phase "the zip alone: a fresh prefix without drive Z:"
 work=$(mktemp -d /tmp/tarnterm-windows-ci.XXXXXX)

@@ -156,8 +156,8 @@ if ! step_done qtserialport; then
     mkdir -p "$work/qtserialport" "$serialport_build"
     tar -xJf "$serialport_tarball" -C "$work/qtserialport" --strip-components=1
     mkdir -p "$work/qtserialport/.git"
-    (cd "$serialport_build" && "$prefix/bin/qmake" "$work/qtserialport/qtserialport.pro" \
-        -- ) >"$work/qtserialport-qmake.log" 2>&1 || fail "qmake on qtserialport failed, see $work/qtserialport-qmake.log"
+    (cd "$serialport_build" && "$prefix/bin/qmake" "$work/qtserialport/qtserialport.pro") \
+        >"$work/qtserialport-qmake.log" 2>&1 || fail "qmake on qtserialport failed, see $work/qtserialport-qmake.log"
     make -C "$serialport_build" -j"$jobs" sub-src
     make -C "$serialport_build" sub-src-install_subtargets
     mark_done qtserialport

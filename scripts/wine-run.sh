@@ -11,8 +11,6 @@
 #                          ':'-separated (put on its PATH through drive Z:)
 #   TARNTERM_WINEPREFIX    run in this prefix instead, and keep it (made from
 #                          the template when it does not exist)
-#   TARNTERM_WINE_PREPARE  a command run with WINEPREFIX set before the program
-#                          (registry entries, dosdevices links)
 set -euo pipefail
 wine=${TARNTERM_WINE:-/usr/lib/wine/wine64}
 wineserver=${TARNTERM_WINESERVER:-/usr/lib/wine/wineserver}
@@ -88,9 +86,6 @@ if [ -n "${TARNTERM_WINE_DLL_DIRS:-}" ]; then
         WINEPATH="Z:${dir//\//\\};${WINEPATH:-}"
     done
     export WINEPATH
-fi
-if [ -n "${TARNTERM_WINE_PREPARE:-}" ]; then
-    bash -c "$TARNTERM_WINE_PREPARE"
 fi
 status=0
 "$wine" "$@" || status=$?

@@ -8,11 +8,24 @@ namespace ParentConsole {
 
 namespace {
 
-// A handle the parent gave us (a pipe or file from "> out.txt") is kept.
+// A handle the parent gave us (a pipe or file from "> out.txt") is kept. A
+// console handle counts only while we are attached to that console: a
+// program started by "start" may inherit one it cannot write to.
 bool usable(DWORD which)
 {
     const HANDLE handle = GetStdHandle(which);
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD mode = 0;
+    switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK:
+    case FILE_TYPE_PIPE:
+        return true;
+    case FILE_TYPE_CHAR:
+        return GetConsoleMode(handle, &mode) != 0;
+    default:
+        return false;
+    }
 }
 
 } // namespace

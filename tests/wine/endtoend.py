@@ -15,7 +15,6 @@ returns at once nor runs the APC (serialapc.c shows it, first thing in every
 run). The cases that need received bytes then report XFAIL with that
 evidence rather than PASS; they must pass on a Wine that runs the APC.
 """
-import hashlib
 import os
 import pty
 import random
