@@ -10,9 +10,8 @@ Usage: endtoend.py RELEASE_FOLDER [CASE...]   (the unpacked zip's folder)
 Prints one line per case and exits 1 when any failed.
 
 Wine 8.0 (Debian 12) cannot carry received bytes to Qt Serial Port: Qt waits
-for them with IOCTL_SERIAL_WAIT_ON_MASK and an APC routine, and Wine neither
-returns at once nor runs the APC (serialapc.c shows it, first thing in every
-run). The cases that need received bytes then report XFAIL with that
+for them with IOCTL_SERIAL_WAIT_ON_MASK and an APC routine, and Wine never
+runs the APC (serialapc.c shows it, first thing in every run). The cases that need received bytes then report XFAIL with that
 evidence rather than PASS; they must pass on a Wine that runs the APC.
 """
 import os
@@ -165,8 +164,7 @@ FOUND = b"the Tarnwick Device was found."
 
 def opened(log, times=1):
     """True once the terminal said `times` times that it opened the device: by
-    then the port is set up and read (the pty is open a little earlier, and
-    bytes sent before the port's set-up would be purged with its buffers)."""
+    then the port is set up (the pty is open a little earlier)."""
     def check_log():
         with open(log.name, "rb") as output:
             return output.read().count(FOUND) >= times
