@@ -4,13 +4,16 @@
  * an overlapped handle, with an APC routine and no event, then an alertable
  * wait. Windows returns STATUS_PENDING at once and runs the APC when a byte
  * arrives. Prints how long the call took, its status, whether the APC ran
- * and the event mask.
+ * and the event mask. With "event", the same wait the documented way
+ * instead (WaitCommEvent with an event in the OVERLAPPED), then an overlapped
+ * ReadFile: prints the mask and the bytes read.
  *
- * Usage: serialapc.exe \\.\COM7   (the device sends a byte 2 s after "waiting")
+ * Usage: serialapc.exe \\.\COM7 [event]   (the device sends a byte 2 s after "waiting")
  */
 #include <windows.h>
 #include <winternl.h>
 #include <stdio.h>
+#include <string.h>
 
 #define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
 
@@ -38,6 +41,30 @@ int main(int argc, char **argv)
     COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
     SetCommTimeouts(handle, &timeouts);
     SetCommMask(handle, EV_RXCHAR);
+
+    if (argc > 2 && strcmp(argv[2], "event") == 0) {
+        OVERLAPPED wait = {0};
+        wait.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+        DWORD events = 0;
+        printf("waiting\n");
+        fflush(stdout);
+        const DWORD started = GetTickCount();
+        if (!WaitCommEvent(handle, &events, &wait) && GetLastError() == ERROR_IO_PENDING)
+            WaitForSingleObject(wait.hEvent, 10000);
+        DWORD unused = 0;
+        const BOOL waited = GetOverlappedResult(handle, &wait, &unused, FALSE);
+        const DWORD took = GetTickCount() - started;
+        OVERLAPPED read = {0};
+        read.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+        char buffer[64];
+        DWORD count = 0;
+        if (!ReadFile(handle, buffer, sizeof buffer, &count, &read) && GetLastError() == ERROR_IO_PENDING)
+            WaitForSingleObject(read.hEvent, 5000);
+        GetOverlappedResult(handle, &read, &count, FALSE);
+        printf("event wait %s after %lu ms; mask 0x%lx; read %lu bytes\n", waited ? "done" : "failed", took, events,
+               count);
+        return waited && (events & EV_RXCHAR) && count > 0 ? 0 : 1;
+    }
 
     const DeviceIoControlFile control =
         (DeviceIoControlFile)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeviceIoControlFile");
