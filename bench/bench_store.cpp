@@ -13,6 +13,7 @@
 //
 // Prints "name<TAB>value<TAB>unit" lines, as the other benchmarks do.
 
+#include "benchmeasure.h"
 #include "consolerows.h"
 #include "consoletext.h"
 #include "zividview.h"
@@ -27,23 +28,8 @@ namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
 
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-void report(const QString &name, double value, const QString &unit)
-{
-    std::printf("%s\t%.3f\t%s\n", qPrintable(name), value, qPrintable(unit));
-    std::fflush(stdout);
-}
+using Bench::report;
+using Bench::residentMegabytes;
 
 // 1 MiB of 78-character lines ending in CR LF.
 QByteArray textMegabyte()

@@ -59,24 +59,6 @@ double threadCpuSeconds()
          + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-void report(const QString &name, double value, const QString &unit)
-{
-    std::printf("%s\t%.3f\t%s\n", qPrintable(name), value, qPrintable(unit));
-    std::fflush(stdout);
-}
-
 QByteArray textOf(qint64 size)
 {
     QByteArray text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "benchmeasure.h"
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
 
@@ -24,8 +25,6 @@ namespace Bench {
 void init();                 // call right after the QApplication exists
 double cpuSeconds();         // user + system time of this process
 double threadCpuSeconds();   // user + system time of the calling thread
-double residentMegabytes();  // current resident set size
-void report(const QString &name, double value, const QString &unit);
 
 // Lines of 78 characters and CR LF, as a device printing text sends them.
 QByteArray textOf(qint64 size);

@@ -241,17 +241,28 @@ def type_keys(text):
     subprocess.run(["xdotool", "type", "--delay", "50", "--window", windows[-1], text], check=True, timeout=30)
 
 
+def start_on_port(release, workdir, log, case, port, *options):
+    """A prefix of its own with a new pty as the port, and tarnterm.exe
+    started with --port on it; returns once the window has opened the port."""
+    prefix = Prefix(release, workdir, case)
+    device = Device()
+    prefix.plug(port, device)
+    prefix.restart()
+    process = prefix.start("--port", port, *options, log=log)
+    try:
+        wait_until(opened(log), 30, "tarnterm.exe did not open %s" % port)
+    except BaseException:
+        stop(process, prefix)
+        raise
+    return prefix, device, process
+
+
 def case_port_and_keys(release, workdir, log, wine_serial):
     """--port COM7 --log C:\\rx.log: the port opens; keys typed into the window
     reach the device; 1 MiB sent by the device arrives in the log exactly."""
-    prefix = Prefix(release, workdir, "port-and-keys")
-    device = Device()
-    prefix.plug("COM7", device)
-    prefix.restart()
+    prefix, device, process = start_on_port(release, workdir, log, "port-and-keys", "COM7", "--log", r"C:\rx.log")
     rx = prefix.drive_c("rx.log")
-    process = prefix.start("--port", "COM7", "--log", r"C:\rx.log", log=log)
     try:
-        wait_until(opened(log), 30, "tarnterm.exe did not open COM7")
         check(device.is_open(), "the terminal says it opened COM7, but the pty is not open")
         type_keys("ok7")
         typed = device.receive(3)
@@ -275,14 +286,9 @@ def case_port_and_keys(release, workdir, log, wine_serial):
 def case_replug(release, workdir, log, wine_serial):
     """--port COM7: the device unplugged (pty closed, port link gone) and back
     on a new pty: the terminal notices, reopens the port, logs what follows."""
-    prefix = Prefix(release, workdir, "replug")
-    device = Device()
-    prefix.plug("COM7", device)
-    prefix.restart()
+    prefix, device, process = start_on_port(release, workdir, log, "replug", "COM7", "--log", r"C:\rx.log")
     rx = prefix.drive_c("rx.log")
-    process = prefix.start("--port", "COM7", "--log", r"C:\rx.log", log=log)
     try:
-        wait_until(opened(log), 30, "tarnterm.exe did not open COM7")
         device.unplug()
         prefix.unplug("COM7")
         time.sleep(2)
@@ -306,13 +312,8 @@ def case_replug(release, workdir, log, wine_serial):
 def case_high_port(release, workdir, log, wine_serial):
     """COM12 opens (Windows reaches COM10 and up only as \\\\.\\COM12) and
     carries the keys typed."""
-    prefix = Prefix(release, workdir, "high-port")
-    device = Device()
-    prefix.plug("COM12", device)
-    prefix.restart()
-    process = prefix.start("--port", "COM12", log=log)
+    prefix, device, process = start_on_port(release, workdir, log, "high-port", "COM12")
     try:
-        wait_until(opened(log), 30, "tarnterm.exe did not open COM12")
         check(device.is_open(), "the terminal says it opened COM12, but the pty is not open")
         type_keys("12")
         typed = device.receive(2)
