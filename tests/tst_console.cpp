@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -45,6 +46,7 @@ private slots:
     void rows();
     void scrollRangeCountsRows();
     void keyBringsTheViewToTheBottom();
+    void heldOutputStaysPut();
     void mouseSelects();
     void erasedTextLeavesTheSelection_data();
     void erasedTextLeavesTheSelection();
@@ -507,6 +509,52 @@ void ConsoleTest::keyBringsTheViewToTheBottom()
     connect(&view, &ZIvidView::keyInput, this, [bar] { QCOMPARE(bar->value(), bar->maximum()); });
     QTest::keyClick(&view, Qt::Key_X);
     QCOMPARE(spy.count(), 1);
+}
+
+// Held, the view stays on the rows it shows, even at the end, and the
+// marker counts the lines below them; a key press, the marker and letting
+// go each return to the end.
+void ConsoleTest::heldOutputStaysPut()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    view.displayData(QByteArray("line\n").repeated(50));
+    QScrollBar *bar = view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    view.setHoldOutput(true);
+    auto *marker = view.findChild<QToolButton *>(QStringLiteral("holdMarker"));
+    QVERIFY(marker);
+
+    const int end = bar->value();
+    QCOMPARE(end, bar->maximum());
+    view.displayData(QByteArray("more\n").repeated(7));
+    QTRY_VERIFY(bar->maximum() > end);
+    QCOMPARE(bar->value(), end);
+    // The first new line took the empty last row that was on screen.
+    QCOMPARE(view.linesBelow(), 6);
+    QVERIFY(marker->isVisible());
+    QVERIFY(marker->text().startsWith(QLatin1String("6 lines")));
+
+    bar->setValue(0);
+    view.displayData("x");
+    QCoreApplication::processEvents();
+    QCOMPARE(bar->value(), 0);
+    marker->click();
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(view.linesBelow(), 0);
+    QVERIFY(!marker->isVisible());
+
+    bar->setValue(3);
+    QTest::keyClick(&view, Qt::Key_X);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    bar->setValue(3);
+    view.setHoldOutput(false);
+    QTRY_COMPARE(bar->value(), bar->maximum());
+    view.displayData(QByteArray("after\n").repeated(5));
+    QTRY_COMPARE(bar->value(), bar->maximum());
+    QVERIFY(!marker->isVisible());
 }
 
 void ConsoleTest::mouseSelects()

@@ -216,16 +216,40 @@ void DataPathTest::typedKeys_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("text"); // as a keyboard reports it
     QTest::addColumn<bool>("enterWithReturn");
+    QTest::addColumn<bool>("terminalKeys");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("a") << int(Qt::Key_A) << int(Qt::NoModifier) << "a" << true << QByteArray("a");
-    QTest::newRow("return, mode on") << int(Qt::Key_Return) << int(Qt::NoModifier) << "\r" << true << QByteArray("\r\n");
-    QTest::newRow("return, mode off") << int(Qt::Key_Return) << int(Qt::NoModifier) << "\r" << false << QByteArray("\r");
-    QTest::newRow("keypad enter, mode on") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << true << QByteArray("\r\n");
-    QTest::newRow("shift+return") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << "\r" << true << QByteArray("\r\n");
-    QTest::newRow("ctrl+return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "" << true << QByteArray("\r\n");
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "\b" << true << QByteArray("\b");
-    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << true << QByteArray("\x16");
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    QTest::newRow("a") << int(Qt::Key_A) << none << "a" << true << false << QByteArray("a");
+    QTest::newRow("return, mode on") << int(Qt::Key_Return) << none << "\r" << true << false << QByteArray("\r\n");
+    QTest::newRow("return, mode off") << int(Qt::Key_Return) << none << "\r" << false << false << QByteArray("\r");
+    QTest::newRow("keypad enter, mode on") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << true << false << QByteArray("\r\n");
+    QTest::newRow("shift+return") << int(Qt::Key_Return) << shift << "\r" << true << false << QByteArray("\r\n");
+    QTest::newRow("ctrl+return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "" << true << false << QByteArray("\r\n");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << "\b" << true << false << QByteArray("\b");
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << true << false << QByteArray("\x16");
+    // Without terminal keys the chords are keys like any other.
+    QTest::newRow("ctrl+shift+c") << int(Qt::Key_C) << ctrlShift << "\x03" << true << false << QByteArray("\x03");
+    QTest::newRow("ctrl+shift+v") << int(Qt::Key_V) << ctrlShift << "\x16" << true << false << QByteArray("\x16");
+
+    struct Sequence { const char *name; Qt::Key key; int modifiers; const char *text; const char *bytes; };
+    const Sequence sequences[] = {
+        {"up", Qt::Key_Up, none, "", "\x1b[A"}, {"down", Qt::Key_Down, none, "", "\x1b[B"},
+        {"right", Qt::Key_Right, none, "", "\x1b[C"}, {"left", Qt::Key_Left, none, "", "\x1b[D"},
+        {"home", Qt::Key_Home, none, "", "\x1b[H"}, {"end", Qt::Key_End, none, "", "\x1b[F"},
+        {"delete", Qt::Key_Delete, none, "\x7f", "\x1b[3~"}, {"page up", Qt::Key_PageUp, none, "", "\x1b[5~"},
+        {"page down", Qt::Key_PageDown, none, "", "\x1b[6~"}, {"tab", Qt::Key_Tab, none, "\t", "\t"},
+        {"escape", Qt::Key_Escape, none, "\x1b", "\x1b"}, {"shift+tab", Qt::Key_Backtab, shift, "", "\x1b[Z"},
+        {"a", Qt::Key_A, none, "a", "a"}, {"ctrl+shift+c copies", Qt::Key_C, ctrlShift, "\x03", ""},
+        {"ctrl+shift+v pastes", Qt::Key_V, ctrlShift, "\x16", "clip"},
+        {"shift+insert pastes", Qt::Key_Insert, shift, "", "clip"},
+    };
+    for (const Sequence &s : sequences) {
+        QTest::newRow(qPrintable(QStringLiteral("terminal keys: ") + QLatin1String(s.name)))
+            << int(s.key) << s.modifiers << QString::fromLatin1(s.text) << true << true << QByteArray(s.bytes);
+    }
 }
 
 void DataPathTest::typedKeys()
@@ -234,11 +258,14 @@ void DataPathTest::typedKeys()
     QFETCH(int, modifiers);
     QFETCH(QString, text);
     QFETCH(bool, enterWithReturn);
+    QFETCH(bool, terminalKeys);
 
+    QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
     TerminalFixture terminal;
     QVERIFY(terminal.plugAndConnect());
     auto *mode = terminal.window()->findChild<QAction *>(QStringLiteral("actionEnter_with_Return"));
     mode->setChecked(enterWithReturn);
+    terminal.window()->findChild<QAction *>(QStringLiteral("actionTerminal_Keys"))->setChecked(terminalKeys);
     QTest::sendKeyEvent(QTest::Click, terminal.console(), Qt::Key(key), text,
                         Qt::KeyboardModifiers(modifiers));
     QFETCH(QByteArray, bytes);

@@ -86,6 +86,9 @@ private slots:
     void hexMode_data();
     void hexMode();
     void enterWithReturnOnEveryStart();
+    void optionSwitches_data();
+    void optionSwitches();
+    void holdOutputOnNoStart();
 };
 
 void TestSettings::initTestCase()
@@ -446,6 +449,51 @@ void TestSettings::enterWithReturnOnEveryStart()
     }
     Window again;
     QVERIFY(again.action("actionEnter_with_Return")->isChecked());
+}
+
+
+// Switches kept under a key of their own, off when the key is absent.
+void TestSettings::optionSwitches_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("action");
+
+    QTest::newRow("terminal keys") << "terminalkeys" << "actionTerminal_Keys";
+}
+
+void TestSettings::optionSwitches()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, action);
+
+    {
+        Window w;
+        QVERIFY(!w.action(qPrintable(action))->isChecked());
+        w.action(qPrintable(action))->setChecked(true);
+        w.window.close();
+    }
+    QCOMPARE(storedValue(key).toBool(), true);
+    {
+        Window w;
+        QVERIFY(w.action(qPrintable(action))->isChecked());
+        w.action(qPrintable(action))->setChecked(false);
+        w.window.close();
+    }
+    QCOMPARE(storedValue(key).toBool(), false);
+}
+
+// Every run starts by following the output.
+void TestSettings::holdOutputOnNoStart()
+{
+    {
+        Window w;
+        w.action("actionHold_Output")->setChecked(true);
+        QVERIFY(w.console()->holdOutput());
+        w.window.close();
+    }
+    Window w;
+    QVERIFY(!w.action("actionHold_Output")->isChecked());
+    QVERIFY(!w.console()->holdOutput());
 }
 
 QTEST_MAIN(TestSettings)

@@ -83,6 +83,8 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     termView = new ZIvidView(this);
     termView->setDisabled(true);
     connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
+    connect(ui->actionHold_Output, &QAction::toggled, termView, &ZIvidView::setHoldOutput);
+    connect(ui->actionTerminal_Keys, &QAction::toggled, this, &TarnTerm::setTerminalKeys);
     auto *textLayout = new QHBoxLayout(ui->textGroup);
     textLayout->addWidget(termView);
     // Takes the console's place while no device is connected and there is
@@ -210,6 +212,12 @@ void TarnTerm::setHexamode(bool on)
 void TarnTerm::setEnterWithCR(bool on)
 {
     enterWithCR = on;
+}
+
+void TarnTerm::setTerminalKeys(bool on)
+{
+    terminalKeys = on;
+    termView->setTerminalShortcuts(on);
 }
 
 // The actions have no status tips, and the empty one Qt sends on hovering a

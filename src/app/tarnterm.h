@@ -79,6 +79,7 @@ private slots:
     void checkConnection();
     void setHexamode(bool on);
     void setEnterWithCR(bool on);
+    void setTerminalKeys(bool on);
 
 private:
     void showStatus(const QString &text);
@@ -117,6 +118,7 @@ private:
     bool hexamode = false;
     bool connected = false;
     bool enterWithCR = true;
+    bool terminalKeys = false;
 
     std::function<QString()> captureFileNameProvider;
 };

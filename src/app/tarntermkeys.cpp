@@ -24,7 +24,8 @@ Q_LOGGING_CATEGORY(keysCategory, "tarnterm.keys", QtInfoMsg)
 
 void TarnTerm::keyInput(int key, QString text)
 {
-    if (KeyDispatch::isIgnoredKey(key))
+    const QByteArray terminalSequence = terminalKeys ? KeyDispatch::terminalKeySequence(key) : QByteArray();
+    if (terminalSequence.isEmpty() && KeyDispatch::isIgnoredKey(key))
         return;
     // The console stays open for reading while no device is connected;
     // what is typed there has nowhere to go.
@@ -32,6 +33,12 @@ void TarnTerm::keyInput(int key, QString text)
         return;
     qCDebug(keysCategory, "keycode 0x%x delay %d", key, delay);
     qCDebug(keysCategory) << "text : " << text;
+
+    if (!terminalSequence.isEmpty()) {
+        if (!writeToPort(terminalSequence))
+            showStatus(tr("Can't write through the serial port."));
+        return;
+    }
 
     if (key == KeyDispatch::pasteKey) {
         pacedSender->send(KeyDispatch::toPacedBytes(text), false);

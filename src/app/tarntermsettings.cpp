@@ -131,6 +131,7 @@ void TarnTerm::loadSettings()
 
     hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();
     ui->actionHexa_Mode->setChecked(hexamode);
+    ui->actionTerminal_Keys->setChecked(store->value(QStringLiteral("terminalkeys"), false).toBool());
 }
 
 void TarnTerm::storeSettings()
@@ -157,4 +158,5 @@ void TarnTerm::storeSettings()
         store->setValue(numbered('L', i + 1), lfFlags.at(i).flag);
     store->setValue(QStringLiteral("delay"), QString::number(delay));
     store->setValue(QStringLiteral("isHexamode"), hexamode);
+    store->setValue(QStringLiteral("terminalkeys"), terminalKeys);
 }

@@ -66,6 +66,10 @@ void ZIvid::setupUi(QMainWindow *window)
     actionEnter_with_Return = makeAction(window, "actionEnter_with_Return");
     actionEnter_with_Return->setCheckable(true);
     actionEnter_with_Return->setChecked(true);
+    actionHold_Output = makeAction(window, "actionHold_Output");
+    actionHold_Output->setCheckable(true);
+    actionTerminal_Keys = makeAction(window, "actionTerminal_Keys");
+    actionTerminal_Keys->setCheckable(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -115,6 +119,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menuConfigure->addAction(actionBackground_color);
     menuConfigure->addSeparator();
     menuConfigure->addAction(actionEnter_with_Return);
+    menuConfigure->addAction(actionTerminal_Keys);
     menu_Help->addAction(actionAbout_This_Program);
     menu_View->addAction(action_Toolbar);
     menu_View->addSeparator();
@@ -122,6 +127,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addSeparator();
     menu_View->addAction(actionHexa_Mode);
     menu_View->addSeparator();
+    menu_View->addAction(actionHold_Output);
 
     toolBar->addAction(actionCa_pture);
     toolBar->addSeparator();
@@ -160,6 +166,9 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionBackground_color->setText(translate("Background color"));
     actionBackground_color->setToolTip(translate("Background color"));
     actionEnter_with_Return->setText(translate("Enter with Return"));
+    actionHold_Output->setText(translate("Hold Output"));
+    actionTerminal_Keys->setText(translate("Terminal Keys"));
+    actionTerminal_Keys->setToolTip(translate("Send arrows, Home, End, Delete, Page Up/Down, Tab and Esc as a terminal does"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

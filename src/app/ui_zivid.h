@@ -28,6 +28,8 @@ public:
     QAction *actionHexa_Mode = nullptr;
     QAction *actionBackground_color = nullptr;
     QAction *actionEnter_with_Return = nullptr;
+    QAction *actionHold_Output = nullptr;
+    QAction *actionTerminal_Keys = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;

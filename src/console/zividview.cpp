@@ -2,6 +2,7 @@
 
 #include "chunkmemory.h"
 #include "consolestylesheet.h"
+#include "holdmarker.h"
 #include "receivedtext.h"
 
 #include <QApplication>
@@ -133,7 +134,7 @@ void ZIvidView::displayData(const QByteArray &data)
 {
     appendBatch(data);
     updateRows();
-    pinToEnd();
+    followOutput();
 }
 
 void ZIvidView::displayBatches(const QList<QByteArray> &batches)
@@ -141,7 +142,7 @@ void ZIvidView::displayBatches(const QList<QByteArray> &batches)
     for (const QByteArray &batch : batches)
         appendBatch(batch);
     updateRows();
-    pinToEnd();
+    followOutput();
 }
 
 // Backspaces from the device erase text from the end. A selection over
@@ -194,6 +195,54 @@ void ZIvidView::pinToEnd()
     scheduleRefresh();
 }
 
+void ZIvidView::followOutput()
+{
+    if (!m_hold) {
+        pinToEnd();
+        return;
+    }
+    // Held: the rows on screen stay where they are, even at the end.
+    m_pinned = false;
+    scheduleRefresh();
+}
+
+void ZIvidView::setHoldOutput(bool on)
+{
+    if (on == m_hold)
+        return;
+    m_hold = on;
+    if (!m_holdMarker) {
+        m_holdMarker = new HoldMarker(viewport());
+        connect(m_holdMarker, &HoldMarker::clicked, this, [this] {
+            m_pinned = true;
+            refresh();
+        });
+    }
+    if (!on)
+        pinToEnd();
+    updateHoldMarker();
+}
+
+qint64 ZIvidView::linesBelow() const
+{
+    qint64 rowInLine = 0;
+    const qint64 bottomRow = qint64(verticalScrollBar()->value()) + pageRows() - 1;
+    if (bottomRow >= m_rows.rowCount() - 1)
+        return 0;
+    const qint64 line = m_rows.lineOfRow(bottomRow, &rowInLine);
+    // A text that ends with a line break ends with an empty line: not one
+    // that arrived.
+    const qint64 lastLine = m_text.lineCount() - 1;
+    const qint64 lines = m_text.lineLength(lastLine) == 0 ? lastLine : lastLine + 1;
+    return std::max<qint64>(0, lines - 1 - line);
+}
+
+void ZIvidView::updateHoldMarker()
+{
+    if (m_holdMarker)
+        m_holdMarker->setLinesBelow(m_hold ? linesBelow() : 0);
+}
+
 void ZIvidView::scheduleRefresh()
 {
     if (m_refreshPending)
@@ -223,6 +272,7 @@ void ZIvidView::refresh()
     } else {
         viewport()->update();
     }
+    updateHoldMarker();
 }
 
 int ZIvidView::pageRows() const
@@ -254,11 +304,14 @@ void ZIvidView::resizeEvent(QResizeEvent *event)
     updateColumns();
     refresh();
     viewport()->update();
+    if (m_holdMarker)
+        m_holdMarker->place();
 }
 
 void ZIvidView::scrollContentsBy(int, int)
 {
     viewport()->update();
+    updateHoldMarker();
 }
 
 void ZIvidView::changeEvent(QEvent *event)
@@ -293,6 +346,8 @@ void ZIvidView::applyFont()
     updateColumns();
     refresh();
     viewport()->update();
+    if (m_holdMarker)
+        m_holdMarker->place();
 }
 
 // Rows sit at the top; with the view at the end the last row is the last
@@ -711,9 +766,27 @@ bool ZIvidView::focusNextPrevChild(bool)
 
 void ZIvidView::keyPressEvent(QKeyEvent *event)
 {
+    if (m_terminalShortcuts && runTerminalShortcut(event))
+        return;
     m_pinned = true;
     refresh();
     emit keyInput(event->key(), event->text());
+}
+
+bool ZIvidView::runTerminalShortcut(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const Qt::KeyboardModifiers controlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    if (modifiers == controlShift && event->key() == Qt::Key_C) {
+        copy();
+        return true;
+    }
+    if ((modifiers == controlShift && event->key() == Qt::Key_V)
+        || (modifiers == Qt::ShiftModifier && event->key() == Qt::Key_Insert)) {
+        paste();
+        return true;
+    }
+    return false;
 }
 
 void ZIvidView::dragEnterEvent(QDragEnterEvent *) {}

@@ -11,6 +11,7 @@
 #include <limits>
 #include <utility>
 
+class HoldMarker;
 class QIODevice;
 class QMenu;
 
@@ -79,6 +80,17 @@ public:
     // Cut, Copy, Paste, Delete, Select All, without shortcuts: the keys go
     // to the device.
     QMenu *createStandardContextMenu();
+    // Ctrl+Shift+C copies, Ctrl+Shift+V and Shift+Insert paste, as in a
+    // terminal emulator; off, those keys go to the device like any other.
+    void setTerminalShortcuts(bool on) { m_terminalShortcuts = on; }
+
+    // While held, received data no longer pulls the view to the end; a
+    // marker counts the lines below the screen. A key press still goes to
+    // the end, and so does letting go.
+    void setHoldOutput(bool on);
+    bool holdOutput() const { return m_hold; }
+    // Lines of text below the last one on screen.
+    qint64 linesBelow() const;
 
     const QFont &termFont() const { return m_termFont; }
     const QColor &fontColor() const { return m_fontColor; }
@@ -122,9 +134,12 @@ private:
     bool saveLargeSelection(qint64 size);
     QString askLargeSelectionFileName(qint64 size);
     QRect caretRect() const;
+    bool runTerminalShortcut(const QKeyEvent *event);
     void applyStyleSheet();
     void applyFont();
     void pinToEnd();
+    void followOutput();
+    void updateHoldMarker();
     void scheduleRefresh();
     void updateRows();
     void refresh();
@@ -165,5 +180,8 @@ private:
     qint64 m_anchor = 0;
     qint64 m_cursor = 0;
     bool m_selecting = false;
+    bool m_terminalShortcuts = false;
+    bool m_hold = false;
+    HoldMarker *m_holdMarker = nullptr;
     std::function<QString(qint64)> m_largeSelectionFileName;
 };

@@ -12,6 +12,25 @@ bool isIgnoredKey(int key)
         || (key >= Qt::Key_Shift && key <= Qt::Key_ScrollLock);
 }
 
+QByteArray terminalKeySequence(int key)
+{
+    switch (key) {
+    case Qt::Key_Up: return QByteArrayLiteral("\x1b[A");
+    case Qt::Key_Down: return QByteArrayLiteral("\x1b[B");
+    case Qt::Key_Right: return QByteArrayLiteral("\x1b[C");
+    case Qt::Key_Left: return QByteArrayLiteral("\x1b[D");
+    case Qt::Key_Home: return QByteArrayLiteral("\x1b[H");
+    case Qt::Key_End: return QByteArrayLiteral("\x1b[F");
+    case Qt::Key_Delete: return QByteArrayLiteral("\x1b[3~");
+    case Qt::Key_PageUp: return QByteArrayLiteral("\x1b[5~");
+    case Qt::Key_PageDown: return QByteArrayLiteral("\x1b[6~");
+    case Qt::Key_Tab: return QByteArrayLiteral("\t");
+    case Qt::Key_Escape: return QByteArrayLiteral("\x1b");
+    case Qt::Key_Backtab: return QByteArrayLiteral("\x1b[Z");
+    default: return QByteArray();
+    }
+}
+
 int functionKeyIndex(int key)
 {
     return key >= Qt::Key_F1 && key <= Qt::Key_F12 ? key - Qt::Key_F1 : -1;

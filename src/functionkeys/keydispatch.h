@@ -13,6 +13,11 @@ constexpr int pasteKey = 0x01000052;
 // keys and the modifiers.
 bool isIgnoredKey(int key);
 
+// What an xterm sends for the keys above that the plain table ignores:
+// the arrows, Home, End, Delete, Page Up/Down, Tab, Escape and Shift+Tab.
+// Empty for every other key.
+QByteArray terminalKeySequence(int key);
+
 // F1..F12 give their index 0..11, every other key -1.
 int functionKeyIndex(int key);
 
