@@ -66,6 +66,7 @@ void ZIvid::setupUi(QMainWindow *window)
     actionEnter_with_Return = makeAction(window, "actionEnter_with_Return");
     actionEnter_with_Return->setCheckable(true);
     actionEnter_with_Return->setChecked(true);
+    actionFind = makeAction(window, "actionFind", ":/ZIvid/images/find.png");
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -108,6 +109,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_File->addAction(actionE_xit);
     menu_File->addSeparator();
     menu_File->addAction(actionCa_pture);
+    menu_File->addAction(actionFind);
     menuConfigure->addAction(actionFunction_Settings);
     menuConfigure->addSeparator();
     menuConfigure->addAction(action_Font);
@@ -124,6 +126,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addSeparator();
 
     toolBar->addAction(actionCa_pture);
+    toolBar->addAction(actionFind);
     toolBar->addSeparator();
     toolBar->addAction(action_Font);
     toolBar->addAction(action_FontColor);
@@ -160,6 +163,9 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionBackground_color->setText(translate("Background color"));
     actionBackground_color->setToolTip(translate("Background color"));
     actionEnter_with_Return->setText(translate("Enter with Return"));
+    // No shortcut: every key but the Alt ones above goes to the device.
+    actionFind->setText(translate("Find…"));
+    actionFind->setToolTip(translate("Find"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));
