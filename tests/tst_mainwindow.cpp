@@ -120,7 +120,7 @@ void MainWindowTest::menusAndToolBar()
     QCOMPARE(titles, (QStringList {"&Main", "&View", "&Configure", "&Help"}));
 
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
-             (QStringList {"actionE_xit", "-", "actionCa_pture"}));
+             (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
@@ -129,7 +129,7 @@ void MainWindowTest::menusAndToolBar()
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_Help"))),
              QStringList {"actionAbout_This_Program"});
     QCOMPARE(entries(window.findChild<QToolBar *>(QStringLiteral("toolBar"))),
-             (QStringList {"actionCa_pture", "-", "action_Font", "action_FontColor",
+             (QStringList {"actionCa_pture", "actionFind", "-", "action_Font", "action_FontColor",
                            "actionBackground_color", "-", "action_Clear_Screen", "actionHexa_Mode",
                            "-", "actionFunction_Settings"}));
 }

@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <initializer_list>
+
 FindBar::FindBar(ZIvidView *view, QWidget *parent)
     : QFrame(parent)
     , m_view(view)
@@ -106,8 +108,17 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-// Typing on goes on from the match shown, as the text grows it mostly
-// stays there; with none, from the top of the screen.
+// Esc from the bar's buttons too, which pass it on.
+void FindBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        dismiss();
+    else
+        QFrame::keyPressEvent(event);
+}
+
+// Each character typed looks again from the match shown, so a longer
+// pattern mostly keeps it; with none shown, from the top of the screen.
 void FindBar::searchAgain()
 {
     if (!isVisible())

@@ -32,6 +32,9 @@ void TextSearch::setPattern(const QString &pattern, Qt::CaseSensitivity cs)
     qint64 available = 0;
     const qint64 sampleFrom = std::max<qint64>(0, m_text.size() - sampleBytes);
     const char *sample = m_text.size() > 0 ? m_text.piece(sampleFrom, &available) : nullptr;
+    // Not the few last bytes of a chunk when the next one holds more.
+    if (available < sampleBytes / 2 && sampleFrom + available < m_text.size())
+        sample = m_text.piece(sampleFrom + available, &available);
     m_pattern = m_impossible ? TextPattern()
                              : TextPattern(lines.toLatin1(), cs,
                                            QByteArray::fromRawData(sample, int(std::min(available, sampleBytes))));
@@ -246,7 +249,7 @@ void TextSearch::noteTextChanges()
 {
     const ConsoleText::Changes &changes = m_text.changes();
     const bool tailChanged = changes.tailLine < m_text.lineCount();
-    if (!tailChanged && !changes.removal) {
+    if (!isActive() || (!tailChanged && !changes.removal)) {
         m_knownSize = m_text.size();
         return;
     }
