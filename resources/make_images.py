@@ -175,6 +175,12 @@ def hexa(c):
         c.rect(x - 0.06, 0.35, x + 0.06, 0.65, GREEN if i % 2 else YELLOW)
 
 
+def find(c):
+    c.ring(0.42, 0.42, 0.26, 0.1, DARK)
+    c.disc(0.42, 0.42, 0.21, (200, 225, 250, 255))
+    c.line(0.62, 0.62, 0.86, 0.86, 0.14, DARK)
+
+
 def logo(c):
     c.disc(0.5, 0.5, 0.47, GREEN)
     c.ring(0.5, 0.5, 0.43, 0.03, WHITE)
@@ -186,6 +192,7 @@ PICTURES = {
     "delete.png": (48, delete), "edit.png": (48, edit), "palette.png": (48, palette),
     "info.png": (48, info), "menu.png": (48, menu), "rightup.png": (48, rightup),
     "saveas.png": (48, saveas), "erase.png": (48, erase), "hexa.png": (48, hexa),
+    "find.png": (48, find),
     "TARNWICK_LOGO.png": (512, logo),
 }
 

@@ -120,16 +120,17 @@ void MainWindowTest::menusAndToolBar()
     QCOMPARE(titles, (QStringList {"&Main", "&View", "&Configure", "&Help"}));
 
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
-             (QStringList {"actionE_xit", "-", "actionCa_pture"}));
+             (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
-             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-"}));
+             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-",
+                           "actionHold_Output"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
              (QStringList {"actionFunction_Settings", "-", "action_Font", "action_FontColor",
-                           "actionBackground_color", "-", "actionEnter_with_Return"}));
+                           "actionBackground_color", "-", "actionEnter_with_Return", "actionTerminal_Keys"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_Help"))),
              QStringList {"actionAbout_This_Program"});
     QCOMPARE(entries(window.findChild<QToolBar *>(QStringLiteral("toolBar"))),
-             (QStringList {"actionCa_pture", "-", "action_Font", "action_FontColor",
+             (QStringList {"actionCa_pture", "actionFind", "-", "action_Font", "action_FontColor",
                            "actionBackground_color", "-", "action_Clear_Screen", "actionHexa_Mode",
                            "-", "actionFunction_Settings"}));
 }

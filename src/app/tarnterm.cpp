@@ -2,6 +2,7 @@
 
 #include "connectionbar.h"
 #include "connectionwatch.h"
+#include "findbar.h"
 #include "functiondlg.h"
 #include "hexview.h"
 #include "keydispatch.h"
@@ -93,6 +94,9 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     textLayout->addWidget(waitingPanel);
     connectionBar = new ConnectionBar(ui->centralwidget);
     ui->verticalLayout->insertWidget(0, connectionBar);
+    findBar = new FindBar(termView, ui->centralwidget);
+    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->textGroup) + 1, findBar);
+    connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
     receiveLog = new ReceiveLog(this);
     watchReceiveLog();
 

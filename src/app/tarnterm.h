@@ -10,6 +10,7 @@
 class ConnectionBar;
 class ConnectionWatch;
 class DeviceSource;
+class FindBar;
 class FunctionDlg;
 class HexView;
 class PacedSender;
@@ -106,6 +107,7 @@ private:
     ZIvidView *termView = nullptr;
     WaitingPanel *waitingPanel = nullptr;
     ConnectionBar *connectionBar = nullptr;
+    FindBar *findBar = nullptr;
     ReceiveLog *receiveLog = nullptr;
     HexView *hexEdit = nullptr;
     int delay = 5;

@@ -70,6 +70,7 @@ void ZIvid::setupUi(QMainWindow *window)
     actionHold_Output->setCheckable(true);
     actionTerminal_Keys = makeAction(window, "actionTerminal_Keys");
     actionTerminal_Keys->setCheckable(true);
+    actionFind = makeAction(window, "actionFind", ":/ZIvid/images/find.png");
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -112,6 +113,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_File->addAction(actionE_xit);
     menu_File->addSeparator();
     menu_File->addAction(actionCa_pture);
+    menu_File->addAction(actionFind);
     menuConfigure->addAction(actionFunction_Settings);
     menuConfigure->addSeparator();
     menuConfigure->addAction(action_Font);
@@ -130,6 +132,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addAction(actionHold_Output);
 
     toolBar->addAction(actionCa_pture);
+    toolBar->addAction(actionFind);
     toolBar->addSeparator();
     toolBar->addAction(action_Font);
     toolBar->addAction(action_FontColor);
@@ -169,6 +172,9 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionHold_Output->setText(translate("Hold Output"));
     actionTerminal_Keys->setText(translate("Terminal Keys"));
     actionTerminal_Keys->setToolTip(translate("Send arrows, Home, End, Delete, Page Up/Down, Tab and Esc as a terminal does"));
+    // No shortcut: every key but the Alt ones above goes to the device.
+    actionFind->setText(translate("Find…"));
+    actionFind->setToolTip(translate("Find"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

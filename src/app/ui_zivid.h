@@ -30,6 +30,7 @@ public:
     QAction *actionEnter_with_Return = nullptr;
     QAction *actionHold_Output = nullptr;
     QAction *actionTerminal_Keys = nullptr;
+    QAction *actionFind = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;

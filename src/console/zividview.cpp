@@ -126,8 +126,9 @@ ZIvidView::ZIvidView(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalScrollBar()->setSingleStep(1);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { m_pinned = value == verticalScrollBar()->maximum(); });
+            [this](int value) { m_pinned = !m_findOpen && value == verticalScrollBar()->maximum(); });
     applyFont();
+    setUpFind();
 }
 
 void ZIvidView::displayData(const QByteArray &data)
@@ -163,6 +164,7 @@ void ZIvidView::appendBatch(const QByteArray &batch)
 void ZIvidView::updateRows()
 {
     const qint64 line = std::min(m_text.firstChangedLine(), m_text.lineCount() - 1);
+    m_search->noteTextChanges();
     m_rows.update(m_text);
     m_changedFromRow = std::min(m_changedFromRow, m_rows.firstRowOf(line));
 }
@@ -191,7 +193,7 @@ void ZIvidView::markDisconnected(const QTime &time)
 // however many batches arrive in it.
 void ZIvidView::pinToEnd()
 {
-    m_pinned = true;
+    m_pinned = m_pinned || !m_findOpen;
     scheduleRefresh();
 }
 
@@ -263,7 +265,7 @@ void ZIvidView::refresh()
     bar->setRange(0, int(maximum));
     if (pinned)
         bar->setValue(bar->maximum());
-    m_pinned = bar->value() == bar->maximum() || pinned;
+    m_pinned = (!m_findOpen && bar->value() == bar->maximum()) || pinned;
     const qint64 changed = m_changedFromRow - top;
     m_changedFromRow = std::numeric_limits<qint64>::max();
     if (bar->value() == top && changed > 0) {
@@ -365,6 +367,7 @@ void ZIvidView::paintEvent(QPaintEvent *event)
     const qint64 top = verticalScrollBar()->value();
     const qint64 first = top + std::max(0, exposed.top()) / m_lineHeight;
     const qint64 end = std::min(m_rows.rowCount(), top + std::max(0, exposed.bottom()) / m_lineHeight + 1);
+    collectVisibleMatches(first, end);
     for (qint64 row = first; row < end; ++row) {
         qint64 rowInLine = 0;
         const qint64 line = m_rows.lineOfRow(row, &rowInLine);
@@ -440,6 +443,8 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         const bool selected = position >= selectionFrom && position < selectionTo;
         if (selected)
             painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), highlight);
+        else if (!m_visibleMatches.empty())
+            fillFindHighlight(painter, position, QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight));
         if (m_fitsCell[c]) {
             if (run.isEmpty() || selected != runSelected) {
                 flush();

@@ -2,6 +2,7 @@
 
 #include "consolerows.h"
 #include "consoletext.h"
+#include "textsearch.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -102,6 +103,15 @@ public:
     // font when the chosen family is not installed.
     const QFont &drawingFont() const { return m_drawingFont; }
 
+    // Find over the text; its matches are drawn while find is open.
+    TextSearch *search() const { return m_search; }
+    // While open, received data does not move the view (a key press still
+    // brings it to the end), and the view shows each match found.
+    void setFindOpen(bool open);
+    bool isFindOpen() const { return m_findOpen; }
+    // Where the text on screen begins: a search starts there.
+    qint64 firstVisiblePosition() const;
+
 signals:
     void keyInput(int, QString);
 
@@ -153,6 +163,11 @@ private:
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
     void drawMark(QPainter &painter, const QTime &time, qreal y);
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
+    void setUpFind();
+    qint64 positionOfRow(qint64 row) const;
+    void showMatch(qint64 from);
+    void collectVisibleMatches(qint64 firstRow, qint64 endRow);
+    void fillFindHighlight(QPainter &painter, qint64 position, const QRectF &cell);
 
     QFont m_termFont;
     QColor m_fontColor;
@@ -184,4 +199,9 @@ private:
     bool m_hold = false;
     HoldMarker *m_holdMarker = nullptr;
     std::function<QString(qint64)> m_largeSelectionFileName;
+
+    TextSearch *m_search = nullptr;
+    bool m_findOpen = false;
+    // The matches on screen, found once per paint.
+    std::vector<TextSearch::Match> m_visibleMatches;
 };
