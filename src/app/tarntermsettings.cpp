@@ -8,6 +8,7 @@
 #include "zividview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -131,6 +132,10 @@ void TarnTerm::loadSettings()
 
     hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();
     ui->actionHexa_Mode->setChecked(hexamode);
+
+    const QList<QAction *> timestamps = ui->timestampsGroup->actions();
+    const int stamps = store->value(QStringLiteral("timestamps"), 0).toInt();
+    timestamps.value(stamps, timestamps.first())->setChecked(true);
 }
 
 void TarnTerm::storeSettings()
@@ -157,4 +162,5 @@ void TarnTerm::storeSettings()
         store->setValue(numbered('L', i + 1), lfFlags.at(i).flag);
     store->setValue(QStringLiteral("delay"), QString::number(delay));
     store->setValue(QStringLiteral("isHexamode"), hexamode);
+    store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
 }

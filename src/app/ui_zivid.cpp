@@ -1,6 +1,7 @@
 #include "ui_zivid.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
@@ -66,6 +67,15 @@ void ZIvid::setupUi(QMainWindow *window)
     actionEnter_with_Return = makeAction(window, "actionEnter_with_Return");
     actionEnter_with_Return->setCheckable(true);
     actionEnter_with_Return->setChecked(true);
+    timestampsGroup = new QActionGroup(window);
+    actionTimestamps_Off = makeAction(window, "actionTimestamps_Off");
+    actionTimestamps_Clock = makeAction(window, "actionTimestamps_Clock");
+    actionTimestamps_Since_Previous = makeAction(window, "actionTimestamps_Since_Previous");
+    for (QAction *action : {actionTimestamps_Off, actionTimestamps_Clock, actionTimestamps_Since_Previous}) {
+        action->setCheckable(true);
+        timestampsGroup->addAction(action);
+    }
+    actionTimestamps_Off->setChecked(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -90,6 +100,8 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_Help->setObjectName(QStringLiteral("menu_Help"));
     menu_View = new QMenu(menubar);
     menu_View->setObjectName(QStringLiteral("menu_View"));
+    menuTimestamps = new QMenu(menu_View);
+    menuTimestamps->setObjectName(QStringLiteral("menuTimestamps"));
     window->setMenuBar(menubar);
 
     statusbar = new QStatusBar(window);
@@ -122,6 +134,8 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addSeparator();
     menu_View->addAction(actionHexa_Mode);
     menu_View->addSeparator();
+    menu_View->addAction(menuTimestamps->menuAction());
+    menuTimestamps->addActions(timestampsGroup->actions());
 
     toolBar->addAction(actionCa_pture);
     toolBar->addSeparator();
@@ -166,6 +180,10 @@ void ZIvid::retranslateUi(QMainWindow *window)
     menuConfigure->setTitle(translate("&Configure"));
     menu_Help->setTitle(translate("&Help"));
     menu_View->setTitle(translate("&View"));
+    menuTimestamps->setTitle(translate("Timestamps"));
+    actionTimestamps_Off->setText(translate("Off"));
+    actionTimestamps_Clock->setText(translate("Clock"));
+    actionTimestamps_Since_Previous->setText(translate("Since previous line"));
     toolBar->setWindowTitle(translate("toolBar"));
 }
 

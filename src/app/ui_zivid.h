@@ -1,6 +1,7 @@
 #pragma once
 
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QMainWindow;
 class QMenu;
@@ -28,6 +29,10 @@ public:
     QAction *actionHexa_Mode = nullptr;
     QAction *actionBackground_color = nullptr;
     QAction *actionEnter_with_Return = nullptr;
+    QAction *actionTimestamps_Off = nullptr;
+    QAction *actionTimestamps_Clock = nullptr;
+    QAction *actionTimestamps_Since_Previous = nullptr;
+    QActionGroup *timestampsGroup = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;
@@ -37,6 +42,7 @@ public:
     QMenu *menuConfigure = nullptr;
     QMenu *menu_Help = nullptr;
     QMenu *menu_View = nullptr;
+    QMenu *menuTimestamps = nullptr;
     QStatusBar *statusbar = nullptr;
     QToolBar *toolBar = nullptr;
 
