@@ -374,8 +374,9 @@ void ConsoleTest::storeMatchesTheModel()
                 QByteArray batch;
                 for (int i = random.bounded(action == 7 ? 300 : 24); i > 0; --i)
                     batch += alphabet.at(random.bounded(alphabet.size()));
-                text.append(batch);
-                model.addBatch(batch);
+                // Two steps to a millisecond: lines that share one.
+                text.append(batch, 1000 + step / 2);
+                model.addBatch(batch, 1000 + step / 2);
             }
             // Rows brought up to date now and then: changes pile up between.
             if (random.bounded(3) > 0)
@@ -385,6 +386,12 @@ void ConsoleTest::storeMatchesTheModel()
         const QByteArray expected = model.text().toLatin1();
         QCOMPARE(text.toPlainText(), model.text());
         QCOMPARE(shownRows(text, rows), modelRows(expected, model.marks(), columns));
+        QList<qint64> times;
+        for (qint64 line = 0; line < text.lineCount(); ++line) {
+            if (const std::optional<qint64> time = text.lineTime(line))
+                times.append(*time);
+        }
+        QCOMPARE(times, model.lineTimes());
         const int from = random.bounded(expected.size() + 1);
         const int to = from + random.bounded(expected.size() - from + 1);
         QByteArray written;

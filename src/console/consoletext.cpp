@@ -296,6 +296,12 @@ void ConsoleText::remove(qint64 from, qint64 to)
     const size_t a = chunkOfPosition(from);
     const size_t b = chunkOfPosition(to - 1);
     const qint64 removed = to - from;
+    // What follows the range keeps its times: the rest of the line at `to`,
+    // and the line after it.
+    const qint64 toLine = lineOf(to);
+    const std::optional<qint64> toTime = m_times.timeAt(lineStart(toLine));
+    const qint64 nextStart = toLine + 1 < m_lineCount ? lineStart(toLine + 1) : -1;
+    const std::optional<qint64> nextTime = nextStart >= 0 ? m_times.timeAt(nextStart) : std::nullopt;
 
     // Line starts in (from, to] go: their breaks are inside the range.
     qint64 removedStarts = 0;
@@ -353,7 +359,11 @@ void ConsoleText::remove(qint64 from, qint64 to)
             keptLines = 1;
         }
     }
-    m_times.remove(from, to, startOfLine == from || (removedFlags & markFlag));
+    m_times.remove(from, to);
+    if (toTime && (startOfLine == from || (removedFlags & markFlag)))
+        m_times.setAt(from, *toTime);
+    if (nextTime)
+        m_times.setAt(nextStart - removed, *nextTime);
     for (Mark &mark : m_marks) {
         if (mark.position > to)
             mark.position -= removed;

@@ -31,29 +31,24 @@ void LineTimes::truncate(qint64 size)
         m_entries.pop_back();
 }
 
-// The lines after the range may have taken their time from an entry inside
-// it; that time then moves to `from` or just after it, where no other kept
-// line starts.
-void LineTimes::remove(qint64 from, qint64 to, bool lineStartsAtFrom)
+void LineTimes::remove(qint64 from, qint64 to)
 {
     if (to <= from)
         return;
-    const std::optional<qint64> atTo = timeAt(to);
     const auto first = m_entries.begin() + (after(from) - m_entries.cbegin());
     const auto last = m_entries.begin() + (after(to) - m_entries.cbegin());
     const auto kept = m_entries.erase(first, last);
     for (auto it = kept; it != m_entries.end(); ++it)
         it->position -= to - from;
-    if (!atTo || timeAt(from) == atTo)
-        return;
-    if (lineStartsAtFrom) {
-        if (kept != m_entries.begin() && std::prev(kept)->position == from)
-            std::prev(kept)->msecs = *atTo;
-        else
-            m_entries.insert(kept, {from, *atTo});
-    } else if (kept == m_entries.end() || kept->position != from + 1) {
-        m_entries.insert(kept, {from + 1, *atTo});
-    }
+}
+
+void LineTimes::setAt(qint64 position, qint64 msecs)
+{
+    const auto next = m_entries.begin() + (after(position) - m_entries.cbegin());
+    if (next != m_entries.begin() && std::prev(next)->position == position)
+        std::prev(next)->msecs = msecs;
+    else if (timeAt(position) != msecs)
+        m_entries.insert(next, {position, msecs});
 }
 
 void LineTimes::clear()

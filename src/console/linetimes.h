@@ -7,9 +7,9 @@
 
 // When the console's lines began, no widget: the arrival time, in
 // milliseconds since the epoch, of the batch that brought each line's first
-// character. A time is kept only where it changes: an entry at a position
-// gives the time of every line starting there or after, up to the next
-// entry. A stream of lines costs at most one entry per millisecond, however
+// character. A time is kept only where it changes: an entry at a line's
+// start gives the time of that line and of every line after it, up to the
+// next entry. A stream of lines costs at most one entry per millisecond, however
 // fast it comes.
 class LineTimes
 {
@@ -21,10 +21,12 @@ public:
     std::optional<qint64> timeAt(qint64 position) const;
     // Characters from `size` on were erased.
     void truncate(qint64 size);
-    // Characters in [from, to) were taken out: lines starting in (from, to]
-    // went, and the lines after keep their times. A line starting at `from`
-    // now starts with what followed the range, and takes its time.
-    void remove(qint64 from, qint64 to, bool lineStartsAtFrom);
+    // Characters in [from, to) were taken out, and with them the lines
+    // starting in (from, to]. A line after them that took its time from
+    // one of those needs it set again.
+    void remove(qint64 from, qint64 to);
+    // The line starting at `position` began at `msecs`, whatever came before.
+    void setAt(qint64 position, qint64 msecs);
     void clear();
 
     qint64 count() const { return qint64(m_entries.size()); }
