@@ -1,6 +1,7 @@
 #include "consolemodel.h"
 #include "consolerows.h"
 #include "consoletext.h"
+#include "linetimelabel.h"
 #include "receivedtext.h"
 #include "testenvironment.h"
 #include "zividview.h"
@@ -41,6 +42,10 @@ private slots:
     void storeMatchesTheModel();
     void marksStandApartFromTheText();
     void deleteMovesAMarkAcrossChunks();
+    void gutterShowsWhenBatchesArrived();
+    void lineTimeLabels_data();
+    void lineTimeLabels();
+    void gutterMovesTheTextOnly();
     void rows_data();
     void rows();
     void scrollRangeCountsRows();
@@ -443,6 +448,86 @@ void ConsoleTest::marksStandApartFromTheText()
     view.clear();
     view.displayData("ab\b\bc");
     QCOMPARE(view.toPlainText(), QStringLiteral("c"));
+}
+
+namespace {
+
+qint64 atClock(int hour, int minute, int second, int msec)
+{
+    return QDateTime(QDate(2024, 5, 6), QTime(hour, minute, second, msec)).toMSecsSinceEpoch();
+}
+
+} // namespace
+
+// Batches held back and shown together keep the times they arrived at; a
+// line's time is that of its first character.
+void ConsoleTest::gutterShowsWhenBatchesArrived()
+{
+    ZIvidView view;
+    view.setTimestampMode(TimestampMode::Clock);
+    view.displayBatches({"one\ntw", "o\n", "thr", "ee\n"},
+                        {atClock(9, 0, 1, 7), atClock(9, 0, 2, 250), atClock(9, 0, 3, 999), atClock(9, 0, 4, 0)});
+    const QStringList labels {view.timestampLabel(0), view.timestampLabel(1), view.timestampLabel(2),
+                              view.timestampLabel(3)};
+    QCOMPARE(labels, QStringList({"09:00:01.007", "09:00:01.007", "09:00:03.999", QString()}));
+    view.setTimestampMode(TimestampMode::Off);
+    QCOMPARE(view.timestampLabel(0), QString());
+}
+
+void ConsoleTest::lineTimeLabels_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<qint64>("gap"); // after the previous line, in milliseconds; -1: none
+    QTest::addColumn<QString>("label");
+
+    const int clock = int(TimestampMode::Clock);
+    const int since = int(TimestampMode::SincePrevious);
+    QTest::newRow("clock") << clock << qint64(125) << "13:14:15.678";
+    QTest::newRow("since previous") << since << qint64(125) << "+0.125";
+    QTest::newRow("same millisecond") << since << qint64(0) << "+0.000";
+    QTest::newRow("first line anchors the clock") << since << qint64(-1) << "13:14:15.678";
+    QTest::newRow("minutes") << since << qint64(754321) << "+754.321";
+    QTest::newRow("a day and more") << since << qint64(((24 + 2) * 60 + 3) * 60 + 4) * 1000 << "+1d02:03:04";
+    QTest::newRow("months") << since << qint64(150) * 24 * 3600 * 1000 << "+150d";
+    QTest::newRow("off") << int(TimestampMode::Off) << qint64(125) << QString();
+}
+
+void ConsoleTest::lineTimeLabels()
+{
+    QFETCH(int, mode);
+    QFETCH(qint64, gap);
+    const qint64 time = atClock(13, 14, 15, 678);
+    const QString label = lineTimeLabel(TimestampMode(mode), time, gap < 0 ? std::nullopt : std::optional(time - gap));
+    QTEST(label, "label");
+    QVERIFY(label.size() <= lineTimeLabelWidth);
+}
+
+// With the gutter off, not a pixel moves; with it on, the mouse still
+// finds the characters it points at.
+void ConsoleTest::gutterMovesTheTextOnly()
+{
+    ZIvidView view;
+    view.resize(400, 200);
+    view.show();
+    view.displayData("hello world\nsecond line");
+    QCoreApplication::processEvents();
+    const QImage before = view.viewport()->grab().toImage();
+    view.setTimestampMode(TimestampMode::Clock);
+    QCoreApplication::processEvents();
+    QVERIFY(view.viewport()->grab().toImage() != before);
+    view.setTimestampMode(TimestampMode::Off);
+    QCoreApplication::processEvents();
+    QCOMPARE(view.viewport()->grab().toImage(), before);
+
+    view.setTimestampMode(TimestampMode::SincePrevious);
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
+    const qreal cell = metrics.horizontalAdvance(QLatin1Char('M'));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(qRound(4 + (lineTimeLabelWidth + 1 + 8.3) * cell), qCeil(metrics.height()) / 2));
+    QCOMPARE(view.selectedText(), QStringLiteral("world"));
+    view.selectAll();
+    QCOMPARE(view.selectedText(), view.toPlainText());
+    QCOMPARE(view.toPlainText(), QStringLiteral("hello world\nsecond line"));
 }
 
 void ConsoleTest::rows_data()

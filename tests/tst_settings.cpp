@@ -86,6 +86,8 @@ private slots:
     void hexMode_data();
     void hexMode();
     void enterWithReturnOnEveryStart();
+    void timestamps_data();
+    void timestamps();
 };
 
 void TestSettings::initTestCase()
@@ -446,6 +448,35 @@ void TestSettings::enterWithReturnOnEveryStart()
     }
     Window again;
     QVERIFY(again.action("actionEnter_with_Return")->isChecked());
+}
+
+void TestSettings::timestamps_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("kept");
+
+    QTest::newRow("absent") << QVariant() << "actionTimestamps_Off" << 0;
+    QTest::newRow("clock") << QVariant(1) << "actionTimestamps_Clock" << 1;
+    QTest::newRow("since previous") << QVariant(2) << "actionTimestamps_Since_Previous" << 2;
+    QTest::newRow("unknown") << QVariant(3) << "actionTimestamps_Off" << 0;
+}
+
+void TestSettings::timestamps()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, action);
+    QFETCH(int, kept);
+
+    if (stored.isValid())
+        writeStore({{QStringLiteral("timestamps"), stored}});
+    {
+        Window w;
+        QVERIFY(w.action(action.toLatin1())->isChecked());
+        QCOMPARE(int(w.console()->timestampMode()), kept);
+        w.window.close();
+    }
+    QCOMPARE(storedValue(QStringLiteral("timestamps")).toInt(), kept);
 }
 
 QTEST_MAIN(TestSettings)

@@ -8,12 +8,13 @@ namespace {
 
 constexpr qint64 msecsPerDay = qint64(24) * 60 * 60 * 1000;
 
-// At most lineTimeLabelWidth characters: past 99 days only the days.
+// Seconds up to a day, then days and the time; past 99 days only the days,
+// to stay within lineTimeLabelWidth.
 QString gapLabel(qint64 gap)
 {
     const QChar sign = gap < 0 ? QLatin1Char('-') : QLatin1Char('+');
     const qint64 magnitude = std::llabs(gap);
-    if (magnitude < 100000 * 1000)
+    if (magnitude < msecsPerDay)
         return sign + QString::asprintf("%lld.%03lld", magnitude / 1000, magnitude % 1000);
     const qint64 days = magnitude / msecsPerDay;
     if (days > 99)
