@@ -86,8 +86,6 @@ private slots:
     void hexMode_data();
     void hexMode();
     void enterWithReturnOnEveryStart();
-    void timestamps_data();
-    void timestamps();
 };
 
 void TestSettings::initTestCase()
@@ -140,6 +138,7 @@ void TestSettings::emptyStoreGivesDefaults()
     QVERIFY(w.hexaGroup()->isHidden());
     QVERIFY(!w.action("actionHexa_Mode")->isChecked());
     QVERIFY(w.action("actionEnter_with_Return")->isChecked());
+    QVERIFY(w.action("actionTimestamps_Off")->isChecked());
     QCOMPARE(w.window.statusBar()->currentMessage(),
              QStringLiteral("getting previews settings..."));
 }
@@ -164,6 +163,7 @@ void TestSettings::roundTrip()
         first.window.resize(700, 520);
         first.action("action_Toolbar")->setChecked(true);
         first.action("actionHexa_Mode")->setChecked(true);
+        first.action("actionTimestamps_Since_Previous")->trigger();
         first.console()->setTermFont(font);
         first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
         first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
@@ -173,6 +173,8 @@ void TestSettings::roundTrip()
                  QStringLiteral("store current settings..."));
     }
 
+    QCOMPARE(storedValue(QStringLiteral("timestamps")).toInt(), 2);
+
     Window second;
     QCOMPARE(second.window.pos(), QPoint(40, 30));
     QCOMPARE(second.window.size(), QSize(700, 520));
@@ -180,6 +182,8 @@ void TestSettings::roundTrip()
     QVERIFY(second.toolBar()->isHidden());
     QVERIFY(second.action("actionHexa_Mode")->isChecked());
     QVERIFY(!second.hexaGroup()->isHidden());
+    QVERIFY(second.action("actionTimestamps_Since_Previous")->isChecked());
+    QCOMPARE(second.console()->timestampMode(), TimestampMode::SincePrevious);
 
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());
@@ -448,35 +452,6 @@ void TestSettings::enterWithReturnOnEveryStart()
     }
     Window again;
     QVERIFY(again.action("actionEnter_with_Return")->isChecked());
-}
-
-void TestSettings::timestamps_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("kept");
-
-    QTest::newRow("absent") << QVariant() << "actionTimestamps_Off" << 0;
-    QTest::newRow("clock") << QVariant(1) << "actionTimestamps_Clock" << 1;
-    QTest::newRow("since previous") << QVariant(2) << "actionTimestamps_Since_Previous" << 2;
-    QTest::newRow("unknown") << QVariant(3) << "actionTimestamps_Off" << 0;
-}
-
-void TestSettings::timestamps()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(QString, action);
-    QFETCH(int, kept);
-
-    if (stored.isValid())
-        writeStore({{QStringLiteral("timestamps"), stored}});
-    {
-        Window w;
-        QVERIFY(w.action(action.toLatin1())->isChecked());
-        QCOMPARE(int(w.console()->timestampMode()), kept);
-        w.window.close();
-    }
-    QCOMPARE(storedValue(QStringLiteral("timestamps")).toInt(), kept);
 }
 
 QTEST_MAIN(TestSettings)
