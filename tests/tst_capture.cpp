@@ -5,6 +5,7 @@
 #include "testenvironment.h"
 #include "zividview.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -52,6 +53,8 @@ private slots:
     void contentByName_data();
     void contentByName();
     void htmlHoldsNoColours();
+    void linesStartWithTheirTimes_data();
+    void linesStartWithTheirTimes();
     void emptyConsole_data();
     void emptyConsole();
     void replacesExistingFile();
@@ -170,6 +173,37 @@ void TestCapture::htmlHoldsNoColours()
     QVERIFY(!written.contains("#abcdef"));
     QVERIFY(!written.contains("rgb(18,52,86)"));
     QVERIFY(!written.contains("rgb(171,205,239)"));
+}
+
+void TestCapture::linesStartWithTheirTimes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("lines");
+
+    QTest::newRow("clock, text") << "times.log" << "actionTimestamps_Clock"
+                                 << QByteArray("10:20:30.040 one\n10:20:31.540 two\n");
+    QTest::newRow("since previous, html") << "times.html" << "actionTimestamps_Since_Previous"
+                                          << QByteArray("10:20:30.040 one\n+1.500 two\n");
+}
+
+// Only the capture carries the times, not the text; the first line's
+// clock time anchors the gaps after it.
+void TestCapture::linesStartWithTheirTimes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, action);
+    QFETCH(QByteArray, lines);
+
+    const qint64 first = QDateTime(QDate(2024, 5, 6), QTime(10, 20, 30, 40)).toMSecsSinceEpoch();
+    m_view->displayData("one\n", first);
+    m_view->displayData("two\n", first + 1500);
+    m_window->findChild<QAction *>(action)->trigger();
+    saveCaptureAs(name);
+
+    const QByteArray written = readAll(m_dir->filePath(name));
+    QVERIFY2(written.contains(asTextFile(lines)), written.constData());
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("one\ntwo\n"));
 }
 
 void TestCapture::emptyConsole_data()

@@ -1,6 +1,7 @@
 #include "consolemodel.h"
 #include "consolerows.h"
 #include "consoletext.h"
+#include "linetimelabel.h"
 #include "receivedtext.h"
 #include "testenvironment.h"
 #include "zividview.h"
@@ -42,6 +43,10 @@ private slots:
     void storeMatchesTheModel();
     void marksStandApartFromTheText();
     void deleteMovesAMarkAcrossChunks();
+    void gutterShowsWhenBatchesArrived();
+    void lineTimeLabels_data();
+    void lineTimeLabels();
+    void gutterMovesTheTextOnly();
     void rows_data();
     void rows();
     void scrollRangeCountsRows();
@@ -376,8 +381,9 @@ void ConsoleTest::storeMatchesTheModel()
                 QByteArray batch;
                 for (int i = random.bounded(action == 7 ? 300 : 24); i > 0; --i)
                     batch += alphabet.at(random.bounded(alphabet.size()));
-                text.append(batch);
-                model.addBatch(batch);
+                // Two steps to a millisecond: lines that share one.
+                text.append(batch, 1000 + step / 2);
+                model.addBatch(batch, 1000 + step / 2);
             }
             // Rows brought up to date now and then: changes pile up between.
             if (random.bounded(3) > 0)
@@ -387,6 +393,12 @@ void ConsoleTest::storeMatchesTheModel()
         const QByteArray expected = model.text().toLatin1();
         QCOMPARE(text.toPlainText(), model.text());
         QCOMPARE(shownRows(text, rows), modelRows(expected, model.marks(), columns));
+        QList<qint64> times;
+        for (qint64 line = 0; line < text.lineCount(); ++line) {
+            if (const std::optional<qint64> time = text.lineTime(line))
+                times.append(*time);
+        }
+        QCOMPARE(times, model.lineTimes());
         const int from = random.bounded(expected.size() + 1);
         const int to = from + random.bounded(expected.size() - from + 1);
         QByteArray written;
@@ -438,6 +450,63 @@ void ConsoleTest::marksStandApartFromTheText()
     view.clear();
     view.displayData("ab\b\bc");
     QCOMPARE(view.toPlainText(), QStringLiteral("c"));
+}
+
+static qint64 atClock(int second, int msec)
+{
+    return QDateTime(QDate(2024, 5, 6), QTime(9, 0, second, msec)).toMSecsSinceEpoch();
+}
+
+// Batches shown together keep the times they arrived at; a line's time is
+// that of its first character.
+void ConsoleTest::gutterShowsWhenBatchesArrived()
+{
+    ZIvidView view;
+    view.setTimestampMode(TimestampMode::Clock);
+    view.displayBatches({"one\ntw", "o\n", "thr", "ee\n"}, {atClock(1, 7), atClock(2, 0), atClock(3, 999), 0});
+    const QStringList labels {view.timestampLabel(0), view.timestampLabel(1), view.timestampLabel(2),
+                              view.timestampLabel(3)};
+    QCOMPARE(labels, QStringList({"09:00:01.007", "09:00:01.007", "09:00:03.999", QString()}));
+}
+
+// Long gaps, and a clock set back, within the gutter's width.
+void ConsoleTest::lineTimeLabels_data()
+{
+    QTest::addColumn<qint64>("gap");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("a day and more") << qint64(((24 + 2) * 60 + 3) * 60 + 4) * 1000 << "+1d02:03:04";
+    QTest::newRow("past 99 days") << qint64(150) * 24 * 3600 * 1000 << "+150d";
+    QTest::newRow("clock set back") << qint64(-2500) << "-2.500";
+}
+
+void ConsoleTest::lineTimeLabels()
+{
+    QFETCH(qint64, gap);
+    const QString label = lineTimeLabel(TimestampMode::SincePrevious, atClock(5, 0), atClock(5, 0) - gap);
+    QTEST(label, "label");
+    QVERIFY(label.size() <= lineTimeLabelWidth);
+}
+
+// With the gutter off, not a pixel moves; with it on, the mouse still
+// finds the characters it points at.
+void ConsoleTest::gutterMovesTheTextOnly()
+{
+    ZIvidView view;
+    view.resize(400, 200);
+    view.show();
+    view.displayData("hello world\nsecond line");
+    QCoreApplication::processEvents();
+    const QImage before = view.viewport()->grab().toImage();
+    view.setTimestampMode(TimestampMode::Clock);
+    QVERIFY(view.viewport()->grab().toImage() != before);
+    const QFontMetricsF metrics(view.drawingFont(), view.viewport());
+    const qreal cell = metrics.horizontalAdvance(QLatin1Char('M'));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(qRound(4 + (lineTimeLabelWidth + 1 + 8.3) * cell), qCeil(metrics.height()) / 2));
+    QCOMPARE(view.selectedText(), QStringLiteral("world"));
+    view.setTimestampMode(TimestampMode::Off);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton);
+    QCOMPARE(view.viewport()->grab().toImage(), before);
 }
 
 void ConsoleTest::rows_data()

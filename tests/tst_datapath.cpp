@@ -150,6 +150,7 @@ private slots:
 
     void receivedBytesReachBothViews();
     void hexContentGrowsOutOfSight();
+    void linesKeepTheirArrivalTime();
     void typedKeys_data();
     void typedKeys();
     void ignoredKeysSendAndLogNothing();
@@ -208,6 +209,24 @@ void DataPathTest::hexContentGrowsOutOfSight()
     QVERIFY(terminal.console()->toPlainText().isEmpty());
     QVERIFY(terminal.device.write("x"));
     QTRY_COMPARE(terminal.hexView()->data(), QByteArray("x"));
+}
+
+// The clock is read as each batch arrives, not when the console shows it:
+// here it tells how many bytes came before.
+void DataPathTest::linesKeepTheirArrivalTime()
+{
+    TerminalFixture terminal;
+    const qint64 base = QDateTime(QDate(2024, 5, 6), QTime(10, 0)).toMSecsSinceEpoch();
+    HexView *hex = terminal.hexView();
+    terminal.window()->setArrivalClock([base, hex] { return base + hex->data().size() * 1000; });
+    terminal.console()->setTimestampMode(TimestampMode::Clock);
+    QVERIFY(terminal.plugAndConnect());
+    QVERIFY(terminal.device.write("one\n"));
+    QTRY_COMPARE(hex->data(), QByteArray("one\n"));
+    QVERIFY(terminal.device.write("two\n"));
+    QTRY_COMPARE(terminal.console()->toPlainText(), QStringLiteral("one\ntwo\n"));
+    QCOMPARE(terminal.console()->timestampLabel(0), QStringLiteral("10:00:00.000"));
+    QCOMPARE(terminal.console()->timestampLabel(1), QStringLiteral("10:00:04.000"));
 }
 
 void DataPathTest::typedKeys_data()

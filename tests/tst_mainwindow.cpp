@@ -23,7 +23,9 @@ QStringList entries(const QWidget *widget)
 {
     QStringList names;
     for (QAction *action : widget->actions())
-        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        names << (action->isSeparator() ? QStringLiteral("-")
+                  : action->menu()      ? action->menu()->objectName()
+                                        : action->objectName());
     return names;
 }
 
@@ -123,7 +125,9 @@ void MainWindowTest::menusAndToolBar()
              (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-",
-                           "actionHold_Output"}));
+                           "menuTimestamps", "actionHold_Output"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuTimestamps"))),
+             (QStringList {"actionTimestamps_Off", "actionTimestamps_Clock", "actionTimestamps_Since_Previous"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
              (QStringList {"actionFunction_Settings", "-", "action_Font", "action_FontColor",
                            "actionBackground_color", "-", "actionEnter_with_Return", "actionTerminal_Keys"}));

@@ -141,6 +141,7 @@ void TestSettings::emptyStoreGivesDefaults()
     QVERIFY(w.hexaGroup()->isHidden());
     QVERIFY(!w.action("actionHexa_Mode")->isChecked());
     QVERIFY(w.action("actionEnter_with_Return")->isChecked());
+    QVERIFY(w.action("actionTimestamps_Off")->isChecked());
     QCOMPARE(w.window.statusBar()->currentMessage(),
              QStringLiteral("getting previews settings..."));
 }
@@ -165,6 +166,7 @@ void TestSettings::roundTrip()
         first.window.resize(700, 520);
         first.action("action_Toolbar")->setChecked(true);
         first.action("actionHexa_Mode")->setChecked(true);
+        first.action("actionTimestamps_Since_Previous")->trigger();
         first.console()->setTermFont(font);
         first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
         first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
@@ -174,6 +176,8 @@ void TestSettings::roundTrip()
                  QStringLiteral("store current settings..."));
     }
 
+    QCOMPARE(storedValue(QStringLiteral("timestamps")).toInt(), 2);
+
     Window second;
     QCOMPARE(second.window.pos(), QPoint(40, 30));
     QCOMPARE(second.window.size(), QSize(700, 520));
@@ -181,6 +185,8 @@ void TestSettings::roundTrip()
     QVERIFY(second.toolBar()->isHidden());
     QVERIFY(second.action("actionHexa_Mode")->isChecked());
     QVERIFY(!second.hexaGroup()->isHidden());
+    QVERIFY(second.action("actionTimestamps_Since_Previous")->isChecked());
+    QCOMPARE(second.console()->timestampMode(), TimestampMode::SincePrevious);
 
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());

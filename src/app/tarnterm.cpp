@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QDebug>
 #include <QFileDialog>
@@ -113,6 +114,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
     connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
     connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);
+    connectTimestamps();
     // Alt+H is both the Help menu's mnemonic and Hexa View's shortcut. Qt
     // then calls the key ambiguous and hands it to either in turn, so the
     // action would never fire; it goes to Hexa View whoever gets it.
@@ -202,6 +204,26 @@ void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
     captureFileNameProvider = std::move(provider);
 }
 
+void TarnTerm::setArrivalClock(std::function<qint64()> clock)
+{
+    arrivalClock = std::move(clock);
+}
+
+void TarnTerm::connectTimestamps()
+{
+    const std::pair<QAction *, TimestampMode> modes[] = {
+        {ui->actionTimestamps_Off, TimestampMode::Off},
+        {ui->actionTimestamps_Clock, TimestampMode::Clock},
+        {ui->actionTimestamps_Since_Previous, TimestampMode::SincePrevious},
+    };
+    for (const auto &[action, mode] : modes) {
+        connect(action, &QAction::toggled, this, [this, mode = mode](bool on) {
+            if (on)
+                termView->setTimestampMode(mode);
+        });
+    }
+}
+
 void TarnTerm::showStatus(const QString &text)
 {
     statusBar()->showMessage(text, 0);
@@ -260,6 +282,9 @@ bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
 // pause is shown at once.
 void TarnTerm::readComm()
 {
+    // Before anything else, so that lines show when they came, not when
+    // the console got round to them.
+    unshownArrivals.append(arrivalClock ? arrivalClock() : QDateTime::currentMSecsSinceEpoch());
     SerialPort *serialPort = currentPort();
     QByteArray batch;
     if (serialPort)
@@ -276,13 +301,14 @@ void TarnTerm::readComm()
 
 void TarnTerm::showReceived()
 {
-    termView->displayBatches(std::exchange(unshownBatches, {}));
+    termView->displayBatches(std::exchange(unshownBatches, {}), std::exchange(unshownArrivals, {}));
     hexEdit->scrollToEnd();
 }
 
 void TarnTerm::clearScreen()
 {
     unshownBatches.clear();
+    unshownArrivals.clear();
     termView->clear();
     hexEdit->setData(QByteArray());
     if (!connected)

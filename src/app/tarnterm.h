@@ -62,6 +62,9 @@ public:
 
     // Asks for the capture file's name; the save dialog unless replaced.
     void setCaptureFileNameProvider(std::function<QString()> provider);
+    // What stamps each received batch with its arrival, in milliseconds
+    // since the epoch; the system clock unless replaced.
+    void setArrivalClock(std::function<qint64()> clock);
 
 protected:
     bool event(QEvent *event) override;
@@ -97,6 +100,7 @@ private:
     void showWaiting();
     void showOpenFailure(const QString &portName, const QString &reason);
     void watchReceiveLog();
+    void connectTimestamps();
     QString askCaptureFileName();
 
     Ui::ZIvid *ui;
@@ -116,6 +120,8 @@ private:
     QTimer *checkTimer = nullptr;
     // Batches in the hex view but not yet in the console; see readComm().
     QList<QByteArray> unshownBatches;
+    QList<qint64> unshownArrivals;
+    std::function<qint64()> arrivalClock;
     QTimer *showTimer = nullptr;
     bool hexamode = false;
     bool connected = false;

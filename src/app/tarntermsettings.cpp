@@ -8,6 +8,7 @@
 #include "zividview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -132,6 +133,10 @@ void TarnTerm::loadSettings()
     hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();
     ui->actionHexa_Mode->setChecked(hexamode);
     ui->actionTerminal_Keys->setChecked(store->value(QStringLiteral("terminalkeys"), false).toBool());
+
+    const QList<QAction *> timestamps = ui->timestampsGroup->actions();
+    const int stamps = store->value(QStringLiteral("timestamps"), 0).toInt();
+    timestamps.value(stamps, timestamps.first())->setChecked(true);
 }
 
 void TarnTerm::storeSettings()
@@ -159,4 +164,5 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("delay"), QString::number(delay));
     store->setValue(QStringLiteral("isHexamode"), hexamode);
     store->setValue(QStringLiteral("terminalkeys"), terminalKeys);
+    store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
 }

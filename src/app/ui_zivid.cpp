@@ -1,6 +1,7 @@
 #include "ui_zivid.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
@@ -71,6 +72,15 @@ void ZIvid::setupUi(QMainWindow *window)
     actionTerminal_Keys = makeAction(window, "actionTerminal_Keys");
     actionTerminal_Keys->setCheckable(true);
     actionFind = makeAction(window, "actionFind", ":/ZIvid/images/find.png");
+    timestampsGroup = new QActionGroup(window);
+    actionTimestamps_Off = makeAction(window, "actionTimestamps_Off");
+    actionTimestamps_Clock = makeAction(window, "actionTimestamps_Clock");
+    actionTimestamps_Since_Previous = makeAction(window, "actionTimestamps_Since_Previous");
+    for (QAction *action : {actionTimestamps_Off, actionTimestamps_Clock, actionTimestamps_Since_Previous}) {
+        action->setCheckable(true);
+        timestampsGroup->addAction(action);
+    }
+    actionTimestamps_Off->setChecked(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -95,6 +105,8 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_Help->setObjectName(QStringLiteral("menu_Help"));
     menu_View = new QMenu(menubar);
     menu_View->setObjectName(QStringLiteral("menu_View"));
+    menuTimestamps = new QMenu(menu_View);
+    menuTimestamps->setObjectName(QStringLiteral("menuTimestamps"));
     window->setMenuBar(menubar);
 
     statusbar = new QStatusBar(window);
@@ -129,6 +141,8 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addSeparator();
     menu_View->addAction(actionHexa_Mode);
     menu_View->addSeparator();
+    menu_View->addAction(menuTimestamps->menuAction());
+    menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
 
     toolBar->addAction(actionCa_pture);
@@ -181,6 +195,10 @@ void ZIvid::retranslateUi(QMainWindow *window)
     menuConfigure->setTitle(translate("&Configure"));
     menu_Help->setTitle(translate("&Help"));
     menu_View->setTitle(translate("&View"));
+    menuTimestamps->setTitle(translate("Timestamps"));
+    actionTimestamps_Off->setText(translate("Off"));
+    actionTimestamps_Clock->setText(translate("Clock"));
+    actionTimestamps_Since_Previous->setText(translate("Since previous line"));
     toolBar->setWindowTitle(translate("toolBar"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QMainWindow;
 class QMenu;
@@ -31,6 +32,10 @@ public:
     QAction *actionHold_Output = nullptr;
     QAction *actionTerminal_Keys = nullptr;
     QAction *actionFind = nullptr;
+    QAction *actionTimestamps_Off = nullptr;
+    QAction *actionTimestamps_Clock = nullptr;
+    QAction *actionTimestamps_Since_Previous = nullptr;
+    QActionGroup *timestampsGroup = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;
@@ -40,6 +45,7 @@ public:
     QMenu *menuConfigure = nullptr;
     QMenu *menu_Help = nullptr;
     QMenu *menu_View = nullptr;
+    QMenu *menuTimestamps = nullptr;
     QStatusBar *statusbar = nullptr;
     QToolBar *toolBar = nullptr;
 

@@ -4,6 +4,7 @@
 #include "receivedtext.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QIODevice>
 #include <QLoggingCategory>
 
@@ -75,6 +76,7 @@ void ConsoleText::clear()
     m_size = 0;
     m_lineCount = 1;
     std::vector<Mark>().swap(m_marks);
+    m_times.clear();
     m_changes = Changes();
     m_crOpen = false;
     if (large)
@@ -102,16 +104,28 @@ void ConsoleText::markSeen()
 
 void ConsoleText::append(const QByteArray &batch)
 {
+    append(batch, QDateTime::currentMSecsSinceEpoch());
+}
+
+void ConsoleText::append(const QByteArray &batch, qint64 arrival)
+{
     const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen);
     // Backspaces never reach back past a mark.
     const qint64 floor = m_marks.empty() ? 0 : m_marks.back().position;
     for (int i = 0; i < received.screenErasures && m_size > floor; ++i)
         popChar();
     m_crOpen = received.crOpen;
-    if (!received.bytes.isEmpty()) {
-        tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
-        appendShown(received.bytes.constData(), received.bytes.size());
-    }
+    if (received.bytes.isEmpty())
+        return;
+    tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
+    const qint64 sizeBefore = m_size;
+    const qint64 lastLine = m_lineCount - 1;
+    appendShown(received.bytes.constData(), received.bytes.size());
+    // Every line this batch started shares its time, so the first one is
+    // the only one that may need an entry.
+    const qint64 firstStarted = lineStart(lastLine) == sizeBefore ? lastLine : lastLine + 1;
+    if (firstStarted < m_lineCount && lineStart(firstStarted) < m_size)
+        m_times.stamp(lineStart(firstStarted), arrival);
 }
 
 // CR LF, a lone CR and a lone LF each become one '\n'.
@@ -202,6 +216,7 @@ void ConsoleText::popChar()
     m_hint = 0;
     Chunk &chunk = m_chunks.back();
     --m_size;
+    m_times.truncate(m_size);
     if (chunk.data[--chunk.fill] == '\n') {
         chunk.lines.pop_back();
         --m_lineCount;
@@ -228,6 +243,14 @@ void ConsoleText::addMark(const QTime &time)
     }
     m_marks.push_back({m_size, time});
     m_crOpen = false;
+}
+
+std::optional<qint64> ConsoleText::lineTime(qint64 line) const
+{
+    const qint64 start = lineStart(line);
+    if (start >= m_size)
+        return std::nullopt;
+    return m_times.timeAt(start);
 }
 
 int ConsoleText::marksBefore(qint64 line) const
@@ -273,6 +296,12 @@ void ConsoleText::remove(qint64 from, qint64 to)
     const size_t a = chunkOfPosition(from);
     const size_t b = chunkOfPosition(to - 1);
     const qint64 removed = to - from;
+    // What follows the range keeps its times: the rest of the line at `to`,
+    // and the line after it.
+    const qint64 toLine = lineOf(to);
+    const std::optional<qint64> toTime = m_times.timeAt(lineStart(toLine));
+    const qint64 nextStart = toLine + 1 < m_lineCount ? lineStart(toLine + 1) : -1;
+    const std::optional<qint64> nextTime = nextStart >= 0 ? m_times.timeAt(nextStart) : std::nullopt;
 
     // Line starts in (from, to] go: their breaks are inside the range.
     qint64 removedStarts = 0;
@@ -330,6 +359,11 @@ void ConsoleText::remove(qint64 from, qint64 to)
             keptLines = 1;
         }
     }
+    m_times.remove(from, to);
+    if (toTime && (startOfLine == from || (removedFlags & markFlag)))
+        m_times.setAt(from, *toTime);
+    if (nextTime)
+        m_times.setAt(nextStart - removed, *nextTime);
     for (Mark &mark : m_marks) {
         if (mark.position > to)
             mark.position -= removed;
@@ -543,7 +577,38 @@ bool ConsoleText::writePlainText(QIODevice *device, qint64 from, qint64 to) cons
     return true;
 }
 
-bool ConsoleText::writeHtml(QIODevice *device) const
+// Buffered, since a prefix is a write of its own for every line.
+bool ConsoleText::writePlainText(QIODevice *device, const LinePrefix &prefix) const
+{
+    constexpr qint64 flushSize = 1 << 20;
+    QByteArray out;
+    const auto flush = [&] {
+        const bool written = device->write(out) == out.size();
+        out.clear();
+        return written;
+    };
+    qint64 position = 0;
+    bool lineBegins = true;
+    while (position < m_size) {
+        qint64 available = 0;
+        const char *in = piece(position, &available);
+        const void *lineBreak = std::memchr(in, '\n', size_t(available));
+        const qint64 length = lineBreak ? static_cast<const char *>(lineBreak) - in + 1 : available;
+        if (lineBegins)
+            out += prefix(lineOf(position));
+        if (out.size() + length > flushSize) {
+            if (!flush() || device->write(in, length) != length)
+                return false;
+        } else {
+            out.append(in, int(length));
+        }
+        lineBegins = lineBreak != nullptr;
+        position += length;
+    }
+    return flush();
+}
+
+bool ConsoleText::writeHtml(QIODevice *device, const LinePrefix &prefix) const
 {
     // The newline after <pre> is dropped by every reader, so a text that
     // starts with a line break keeps it.
@@ -555,11 +620,16 @@ bool ConsoleText::writeHtml(QIODevice *device) const
     if (device->write(head) != qint64(sizeof head - 1))
         return false;
     QByteArray escaped;
+    qint64 position = 0;
+    bool lineBegins = true;
     for (const Chunk &chunk : m_chunks) {
         escaped.clear();
         // A chunk is at most maxChunkSize, well inside a QByteArray.
         escaped.reserve(int(chunk.fill + chunk.fill / 8));
         for (qint64 j = 0; j < chunk.fill; ++j) {
+            if (lineBegins && prefix)
+                escaped += prefix(lineOf(position + j));
+            lineBegins = chunk.data[j] == '\n';
             switch (chunk.data[j]) {
             case '&': escaped += "&amp;"; break;
             case '<': escaped += "&lt;"; break;
@@ -570,6 +640,7 @@ bool ConsoleText::writeHtml(QIODevice *device) const
         }
         if (device->write(escaped) != escaped.size())
             return false;
+        position += chunk.fill;
     }
     return device->write(tail) == qint64(sizeof tail - 1);
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "linetimes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTime>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -33,8 +37,10 @@ public:
     ConsoleText &operator=(const ConsoleText &) = delete;
 
     // Takes one received batch through the console's byte rules. Backspaces
-    // stop at the last mark.
+    // stop at the last mark. The lines it starts began at `arrival`
+    // (milliseconds since the epoch), or now.
     void append(const QByteArray &batch);
+    void append(const QByteArray &batch, qint64 arrival);
     void clear();
     // Takes out the characters in [from, to), line breaks included. Marks
     // inside the range move to `from`.
@@ -65,6 +71,10 @@ public:
     // Refuses (returns nothing for) counts over maxArraySize.
     QByteArray mid(qint64 from, qint64 count) const;
 
+    // When the line's first character arrived; none while it has none.
+    std::optional<qint64> lineTime(qint64 line) const;
+    qint64 lineTimeCount() const { return m_times.count(); }
+
     // The marks drawn before the line, and their times.
     int marksBefore(qint64 line) const;
     QTime markTime(qint64 line, int index) const;
@@ -91,10 +101,14 @@ public:
 
     // Empty past maxArraySize characters.
     QString toPlainText() const;
+    // Written before each line of a capture, given the line; the lines a
+    // mark starts have no break in the text and get none.
+    using LinePrefix = std::function<QByteArray(qint64 line)>;
     // All write a chunk at a time and return false when a write fails.
     bool writePlainText(QIODevice *device) const { return writePlainText(device, 0, m_size); }
     bool writePlainText(QIODevice *device, qint64 from, qint64 to) const;
-    bool writeHtml(QIODevice *device) const;
+    bool writePlainText(QIODevice *device, const LinePrefix &prefix) const;
+    bool writeHtml(QIODevice *device, const LinePrefix &prefix = {}) const;
     QString toHtml() const;
 
 private:
@@ -147,6 +161,7 @@ private:
     qint64 m_size = 0;
     qint64 m_lineCount = 1;
     std::vector<Mark> m_marks;
+    LineTimes m_times;
     Changes m_changes;
     // The last break was made by a CR whose LF may still open the next batch.
     bool m_crOpen = false;

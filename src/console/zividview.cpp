@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -133,15 +134,21 @@ ZIvidView::ZIvidView(QWidget *parent)
 
 void ZIvidView::displayData(const QByteArray &data)
 {
-    appendBatch(data);
+    displayData(data, QDateTime::currentMSecsSinceEpoch());
+}
+
+void ZIvidView::displayData(const QByteArray &data, qint64 arrival)
+{
+    appendBatch(data, arrival);
     updateRows();
     followOutput();
 }
 
-void ZIvidView::displayBatches(const QList<QByteArray> &batches)
+void ZIvidView::displayBatches(const QList<QByteArray> &batches, const QList<qint64> &arrivals)
 {
-    for (const QByteArray &batch : batches)
-        appendBatch(batch);
+    const qint64 now = arrivals.size() < batches.size() ? QDateTime::currentMSecsSinceEpoch() : 0;
+    for (int i = 0; i < batches.size(); ++i)
+        appendBatch(batches.at(i), i < arrivals.size() ? arrivals.at(i) : now);
     updateRows();
     followOutput();
 }
@@ -149,14 +156,14 @@ void ZIvidView::displayBatches(const QList<QByteArray> &batches)
 // Backspaces from the device erase text from the end. A selection over
 // erased text keeps only what is left of it, so it never covers the text
 // written in its place.
-void ZIvidView::appendBatch(const QByteArray &batch)
+void ZIvidView::appendBatch(const QByteArray &batch, qint64 arrival)
 {
     if (m_anchor != m_cursor && batch.contains('\b')) {
         const qint64 kept = std::max<qint64>(0, m_text.size() - ReceivedText::fromBatch(batch).screenErasures);
         m_anchor = std::min(m_anchor, kept);
         m_cursor = std::min(m_cursor, kept);
     }
-    m_text.append(batch);
+    m_text.append(batch, arrival);
 }
 
 // Notes the first row that changed, so that a view that did not scroll
@@ -284,7 +291,7 @@ int ZIvidView::pageRows() const
 
 void ZIvidView::updateColumns()
 {
-    const int width = viewport()->width() - 2 * textMargin;
+    const qreal width = viewport()->width() - textLeft() - textMargin;
     const int columns = std::max(1, int(width / m_cellWidth));
     if (columns == m_rows.columns() && m_rows.rowCount() > 0)
         return;
@@ -377,6 +384,8 @@ void ZIvidView::paintEvent(QPaintEvent *event)
             drawMark(painter, m_text.markTime(line, int(rowInLine)), y);
         else
             drawRow(painter, line, rowInLine - marks, y);
+        if (rowInLine == marks)
+            drawTimestamp(painter, line, y);
     }
     const QRect caret = caretRect();
     if (isActiveWindow() && caret.intersects(exposed))
@@ -399,7 +408,7 @@ QRect ZIvidView::caretRect() const
     int column = 0;
     for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i)
         column = m_rows.cellEnd(m_text.at(start + i), column);
-    const int x = int(textMargin + column * m_cellWidth);
+    const int x = int(textLeft() + column * m_cellWidth);
     if (column >= m_rows.columns())
         return QRect(x, int(y), std::max(1, textMargin / 2), m_lineHeight);
     return QRect(x, int(y), int(std::ceil(m_cellWidth)), m_lineHeight);
@@ -421,7 +430,8 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
     const qint64 length = m_text.lineLength(line);
     qint64 i = m_rows.rowOffset(m_text, line, rowInLine);
     const qreal baseline = y + m_ascent;
-    const auto cellX = [this](int column) { return textMargin + column * m_cellWidth; };
+    const qreal left = textLeft();
+    const auto cellX = [this, left](int column) { return left + column * m_cellWidth; };
 
     // Characters that fit their cell go out in runs of one selection state.
     QString run;
@@ -475,7 +485,16 @@ void ZIvidView::drawMark(QPainter &painter, const QTime &time, qreal y)
     const QColor back = opaque(m_backColor);
     painter.setPen(blend(opaque(m_fontColor), back));
     const QString text = QStringLiteral("\u2014 disconnected %1 \u2014").arg(time.toString(QStringLiteral("hh:mm:ss")));
-    painter.drawText(QPointF(textMargin, y + m_ascent), text);
+    painter.drawText(QPointF(textLeft(), y + m_ascent), text);
+}
+
+void ZIvidView::drawTimestamp(QPainter &painter, qint64 line, qreal y)
+{
+    const QString label = timestampLabel(line);
+    if (label.isEmpty())
+        return;
+    painter.setPen(blend(opaque(m_fontColor), opaque(m_backColor)));
+    painter.drawText(QPointF(textMargin, y + m_ascent), label);
 }
 
 // The byte's two hex digits, standing on the baseline, in a faint box that
@@ -515,7 +534,7 @@ qint64 ZIvidView::positionAt(const QPoint &point) const
     if (rowInLine < marks)
         return start;
     const qint64 length = m_text.lineLength(line);
-    const qreal x = point.x() - textMargin;
+    const qreal x = point.x() - textLeft();
     int column = 0;
     for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine - marks); i < length; ++i) {
         if (column >= m_rows.columns())
@@ -612,6 +631,53 @@ QString ZIvidView::toHtml() const
         return {};
     }
     return m_text.toHtml();
+}
+
+qreal ZIvidView::textLeft() const
+{
+    if (m_timestampMode == TimestampMode::Off)
+        return textMargin;
+    // A cell between the widest time and the text.
+    return textMargin + (lineTimeLabelWidth + 1) * m_cellWidth;
+}
+
+void ZIvidView::setTimestampMode(TimestampMode mode)
+{
+    if (mode == m_timestampMode)
+        return;
+    m_timestampMode = mode;
+    updateColumns();
+    viewport()->update();
+}
+
+QString ZIvidView::timestampLabel(qint64 line) const
+{
+    if (m_timestampMode == TimestampMode::Off || line < 0 || line >= m_text.lineCount())
+        return {};
+    return lineTimeLabel(m_timestampMode, m_text.lineTime(line),
+                         line > 0 ? m_text.lineTime(line - 1) : std::nullopt);
+}
+
+ConsoleText::LinePrefix ZIvidView::capturePrefix() const
+{
+    return [this](qint64 line) {
+        const QString label = timestampLabel(line);
+        return label.isEmpty() ? QByteArray() : label.toLatin1() + ' ';
+    };
+}
+
+bool ZIvidView::writePlainText(QIODevice *device) const
+{
+    if (m_timestampMode == TimestampMode::Off)
+        return m_text.writePlainText(device);
+    return m_text.writePlainText(device, capturePrefix());
+}
+
+bool ZIvidView::writeHtml(QIODevice *device) const
+{
+    if (m_timestampMode == TimestampMode::Off)
+        return m_text.writeHtml(device);
+    return m_text.writeHtml(device, capturePrefix());
 }
 
 QString ZIvidView::selectedText() const

@@ -3,6 +3,7 @@
 #include "consolerows.h"
 #include "consoletext.h"
 #include "textsearch.h"
+#include "linetimelabel.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -30,10 +31,13 @@ class ZIvidView : public QAbstractScrollArea
 public:
     explicit ZIvidView(QWidget *parent = nullptr);
 
+    // The lines the data starts began now, or at `arrival` (milliseconds
+    // since the epoch).
     void displayData(const QByteArray &data);
+    void displayData(const QByteArray &data, qint64 arrival);
     // Shows several batches, oldest first, exactly as one displayData() call
-    // per batch would.
-    void displayBatches(const QList<QByteArray> &batches);
+    // per batch would; each at its arrival, or now where none is given.
+    void displayBatches(const QList<QByteArray> &batches, const QList<qint64> &arrivals = {});
     // Clears the text and its marks, and gives the memory back.
     void clear();
     // Marks the end of the text with a row of its own, "— disconnected
@@ -54,9 +58,10 @@ public:
 
     QString toPlainText() const;
     QString toHtml() const;
-    // Stream the text into a file a chunk at a time; false when a write failed.
-    bool writePlainText(QIODevice *device) const { return m_text.writePlainText(device); }
-    bool writeHtml(QIODevice *device) const { return m_text.writeHtml(device); }
+    // Stream the text into a file a chunk at a time, each line after its
+    // time while the gutter shows times; false when a write failed.
+    bool writePlainText(QIODevice *device) const;
+    bool writeHtml(QIODevice *device) const;
     // Streams the characters in [from, to), a chunk at a time.
     bool writePlainText(QIODevice *device, qint64 from, qint64 to) const
     {
@@ -92,6 +97,13 @@ public:
     bool holdOutput() const { return m_hold; }
     // Lines of text below the last one on screen.
     qint64 linesBelow() const;
+
+    // The gutter left of the text: a time for each line, or none.
+    void setTimestampMode(TimestampMode mode);
+    TimestampMode timestampMode() const { return m_timestampMode; }
+    // What the gutter shows for the line; empty when it shows nothing.
+    QString timestampLabel(qint64 line) const;
+    qint64 lineCount() const { return m_text.lineCount(); }
 
     const QFont &termFont() const { return m_termFont; }
     const QColor &fontColor() const { return m_fontColor; }
@@ -139,7 +151,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void appendBatch(const QByteArray &batch);
+    void appendBatch(const QByteArray &batch, qint64 arrival);
     bool copySelection();
     bool saveLargeSelection(qint64 size);
     QString askLargeSelectionFileName(qint64 size);
@@ -156,12 +168,16 @@ private:
     void updateColumns();
     int lineHeight() const { return m_lineHeight; }
     int pageRows() const;
+    // Where the text's first cell starts, right of the gutter.
+    qreal textLeft() const;
+    ConsoleText::LinePrefix capturePrefix() const;
     qint64 positionAt(const QPoint &point) const;
     void selectTo(qint64 position);
     // [from, to) of the selection, within the text.
     std::pair<qint64, qint64> selection() const;
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
     void drawMark(QPainter &painter, const QTime &time, qreal y);
+    void drawTimestamp(QPainter &painter, qint64 line, qreal y);
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
     void setUpFind();
     qint64 positionOfRow(qint64 row) const;
@@ -188,6 +204,7 @@ private:
     int m_pictureScaleX = 1;
     int m_pictureScaleY = 2;
 
+    TimestampMode m_timestampMode = TimestampMode::Off;
     bool m_pinned = true;
     // The first row whose text changed since the last refresh.
     qint64 m_changedFromRow = 0;

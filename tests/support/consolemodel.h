@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,7 +12,8 @@
 class ConsoleModel
 {
 public:
-    void addBatch(const QByteArray &batch);
+    // A batch that arrived at `time`.
+    void addBatch(const QByteArray &batch, qint64 time = 0);
     void clear();
     // A mark at the end: backspaces stop there.
     void addMark();
@@ -18,9 +21,14 @@ public:
     void remove(int from, int to);
     QString text() const { return m_screen; }
     QList<int> marks() const { return m_marks; }
+    // Per line that has a character, the time its first one arrived; a line
+    // that a Delete joins to another takes the time of its new first one.
+    QList<qint64> lineTimes() const;
 
 private:
     QString m_screen;
     QList<int> m_marks;
+    // Per character, the time of the line it belongs to.
+    QList<qint64> m_times;
     bool m_endsWithCr = false;
 };
