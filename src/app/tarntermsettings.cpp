@@ -131,6 +131,8 @@ void TarnTerm::loadSettings()
 
     hexamode = store->value(QStringLiteral("isHexamode"), false).toBool();
     ui->actionHexa_Mode->setChecked(hexamode);
+
+    ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
 }
 
 void TarnTerm::storeSettings()
@@ -157,4 +159,5 @@ void TarnTerm::storeSettings()
         store->setValue(numbered('L', i + 1), lfFlags.at(i).flag);
     store->setValue(QStringLiteral("delay"), QString::number(delay));
     store->setValue(QStringLiteral("isHexamode"), hexamode);
+    store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
 }

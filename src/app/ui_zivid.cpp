@@ -66,6 +66,8 @@ void ZIvid::setupUi(QMainWindow *window)
     actionEnter_with_Return = makeAction(window, "actionEnter_with_Return");
     actionEnter_with_Return->setCheckable(true);
     actionEnter_with_Return->setChecked(true);
+    actionDevice_Colours = makeAction(window, "actionDevice_Colours");
+    actionDevice_Colours->setCheckable(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -122,6 +124,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addSeparator();
     menu_View->addAction(actionHexa_Mode);
     menu_View->addSeparator();
+    menu_View->addAction(actionDevice_Colours);
 
     toolBar->addAction(actionCa_pture);
     toolBar->addSeparator();
@@ -160,6 +163,7 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionBackground_color->setText(translate("Background color"));
     actionBackground_color->setToolTip(translate("Background color"));
     actionEnter_with_Return->setText(translate("Enter with Return"));
+    actionDevice_Colours->setText(translate("Device Colours"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

@@ -28,6 +28,7 @@ public:
     QAction *actionHexa_Mode = nullptr;
     QAction *actionBackground_color = nullptr;
     QAction *actionEnter_with_Return = nullptr;
+    QAction *actionDevice_Colours = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;

@@ -1,6 +1,8 @@
 #include "consoletext.h"
 
 #include "chunkmemory.h"
+#include "colourruns.h"
+#include "colouredhtml.h"
 #include "receivedtext.h"
 
 #include <QBuffer>
@@ -77,6 +79,8 @@ void ConsoleText::clear()
     std::vector<Mark>().swap(m_marks);
     m_changes = Changes();
     m_crOpen = false;
+    if (m_colours)
+        m_colours->clear();
     if (large)
         releaseFreedMemory();
 }
@@ -107,11 +111,14 @@ void ConsoleText::append(const QByteArray &batch)
     const qint64 floor = m_marks.empty() ? 0 : m_marks.back().position;
     for (int i = 0; i < received.screenErasures && m_size > floor; ++i)
         popChar();
+    const qint64 changedFrom = m_size;
     m_crOpen = received.crOpen;
     if (!received.bytes.isEmpty()) {
         tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
         appendShown(received.bytes.constData(), received.bytes.size());
     }
+    if (m_colours)
+        coloursChanged(changedFrom);
 }
 
 // CR LF, a lone CR and a lone LF each become one '\n'.
@@ -348,6 +355,9 @@ void ConsoleText::remove(qint64 from, qint64 to)
     rebuildIndex(a > 0 ? a - 1 : 0);
     if (lineFlags)
         setEntryFlags(line, lineFlags);
+    // The line at `from` is laid out again anyway.
+    if (m_colours)
+        m_colours->removed(*this, from, to);
 
     if (clean) {
         m_changes.removal = true;
@@ -554,6 +564,8 @@ bool ConsoleText::writeHtml(QIODevice *device) const
     static const char tail[] = "</pre>\n</body></html>\n";
     if (device->write(head) != qint64(sizeof head - 1))
         return false;
+    if (m_colours)
+        return ColouredHtml::writeBody(*this, device) && device->write(tail) == qint64(sizeof tail - 1);
     QByteArray escaped;
     for (const Chunk &chunk : m_chunks) {
         escaped.clear();

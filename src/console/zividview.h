@@ -2,6 +2,7 @@
 
 #include "consolerows.h"
 #include "consoletext.h"
+#include "textstyle.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -90,6 +91,14 @@ public:
     // font when the chosen family is not installed.
     const QFont &drawingFont() const { return m_drawingFont; }
 
+    // Colour sequences from the device are drawn as colour instead of as
+    // characters; the text keeps them.
+    void setDeviceColours(bool on);
+    bool deviceColours() const { return m_text.colours() != nullptr; }
+    // Whether [from, to) of the text holds a byte of a colour sequence, which
+    // is not drawn; never with device colours off.
+    bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
+
 signals:
     void keyInput(int, QString);
 
@@ -138,6 +147,16 @@ private:
     void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
     void drawMark(QPainter &painter, const QTime &time, qreal y);
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
+    // A device style in the view's colours; `back` stays invalid where the
+    // console's background shows.
+    struct DeviceInk
+    {
+        QColor text;
+        QColor back;
+        bool bold;
+    };
+    DeviceInk deviceInk(const TextStyle &style, const QColor &text, const QColor &back) const;
+    QFont boldFont() const;
 
     QFont m_termFont;
     QColor m_fontColor;
