@@ -138,6 +138,7 @@ void TestSettings::emptyStoreGivesDefaults()
     QVERIFY(w.hexaGroup()->isHidden());
     QVERIFY(!w.action("actionHexa_Mode")->isChecked());
     QVERIFY(w.action("actionEnter_with_Return")->isChecked());
+    QVERIFY(!w.console()->deviceColours());
     QCOMPARE(w.window.statusBar()->currentMessage(),
              QStringLiteral("getting previews settings..."));
 }
@@ -162,6 +163,7 @@ void TestSettings::roundTrip()
         first.window.resize(700, 520);
         first.action("action_Toolbar")->setChecked(true);
         first.action("actionHexa_Mode")->setChecked(true);
+        first.action("actionDevice_Colours")->setChecked(true);
         first.console()->setTermFont(font);
         first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
         first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
@@ -178,6 +180,7 @@ void TestSettings::roundTrip()
     QVERIFY(second.toolBar()->isHidden());
     QVERIFY(second.action("actionHexa_Mode")->isChecked());
     QVERIFY(!second.hexaGroup()->isHidden());
+    QVERIFY(second.console()->deviceColours());
 
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());
