@@ -79,9 +79,14 @@ TextStyle ColourRuns::styleBefore(qint64 index) const
 
 qint64 ColourRuns::firstEndingAfter(qint64 position) const
 {
+    const qint64 n = count();
+    for (qint64 i = std::min(m_hint, n); i <= n && i <= m_hint + 2; ++i) {
+        if ((i == 0 || end(i - 1) <= position) && (i == n || end(i) > position))
+            return m_hint = i;
+    }
     const auto it = std::upper_bound(m_sequences.begin(), m_sequences.end(), position,
                                      [](qint64 p, const Sequence &s) { return p < s.start + lengthOf(s); });
-    return qint64(it - m_sequences.begin());
+    return m_hint = qint64(it - m_sequences.begin());
 }
 
 TextStyle ColourRuns::styleAt(qint64 position) const
@@ -94,6 +99,17 @@ bool ColourRuns::overlaps(qint64 from, qint64 to) const
 {
     const qint64 index = firstEndingAfter(from);
     return from < to && index < count() && start(index) < to;
+}
+
+qint64 ColourRuns::hiddenIn(qint64 from, qint64 to) const
+{
+    // Plain text, and text after the last sequence, in O(1).
+    if (m_sequences.empty() || from >= end(count() - 1))
+        return 0;
+    qint64 hidden = 0;
+    for (qint64 i = firstEndingAfter(from); i < count() && start(i) < to; ++i)
+        hidden += std::min(end(i), to) - std::max(start(i), from);
+    return hidden;
 }
 
 qint64 ColourRuns::textChanged(const ConsoleText &text, qint64 from)

@@ -20,7 +20,11 @@ class ConsoleText;
 class ColourRuns
 {
 public:
-    void clear() { std::deque<Sequence>().swap(m_sequences); }
+    void clear()
+    {
+        std::deque<Sequence>().swap(m_sequences);
+        m_hint = 0;
+    }
     // The text changed from `from` on: what was there went and what is
     // there now is new. Returns the first position whose drawing changed
     // beyond that, for a layout to redo: a sequence that a backspace broke,
@@ -38,6 +42,8 @@ public:
     TextStyle styleAt(qint64 position) const;
     // Whether [from, to) holds any byte of a sequence.
     bool overlaps(qint64 from, qint64 to) const;
+    // How many bytes of [from, to) sequences hold.
+    qint64 hiddenIn(qint64 from, qint64 to) const;
 
 private:
     struct Sequence
@@ -57,4 +63,6 @@ private:
     TextStyle styleBefore(qint64 index) const;
 
     std::deque<Sequence> m_sequences;
+    // Layouts and painting ask in order: the answer given last is tried first.
+    mutable qint64 m_hint = 0;
 };

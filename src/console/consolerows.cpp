@@ -1,5 +1,6 @@
 #include "consolerows.h"
 
+#include "colourruns.h"
 #include "consoletext.h"
 #include "stylecursor.h"
 
@@ -36,13 +37,15 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     const ConsoleText::LineInfo info = text.lineInfo(line);
     const qint64 marks = info.marked ? text.marksBefore(line) : 0;
     const qint64 length = info.length;
-    if (!info.hasTab && !text.overlapsHiddenSequence(info.start, info.start + length)) {
+    // A line of one row needs no starts, whatever it hides.
+    const qint64 hidden = text.colours() ? text.colours()->hiddenIn(info.start, info.start + length) : 0;
+    if (!info.hasTab && (hidden == 0 || length - hidden <= m_columns)) {
         if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
             const auto state = tabRowsOf(line);
             if (state != m_tabRows.end())
                 m_tabRows.erase(state);
         }
-        return marks + std::max<qint64>(1, (length + m_columns - 1) / m_columns);
+        return marks + std::max<qint64>(1, (length - hidden + m_columns - 1) / m_columns);
     }
     auto state = tabRowsOf(line);
     if (state == m_tabRows.end())
