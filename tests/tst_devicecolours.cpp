@@ -51,6 +51,7 @@ private slots:
     void hiddenBytesTakeNoCells_data();
     void hiddenBytesTakeNoCells();
     void switchingOffRestoresThePixels();
+    void doubleClickSelectsTheWordDrawn();
     void htmlCarriesTheColours();
 };
 
@@ -193,6 +194,20 @@ void DeviceColoursTest::switchingOffRestoresThePixels()
     QVERIFY(view.grab().toImage() != before);
     view.setDeviceColours(false);
     QCOMPARE(view.grab().toImage(), before);
+}
+
+// The pointer finds the cell drawn, and the word ends where its colour starts.
+void DeviceColoursTest::doubleClickSelectsTheWordDrawn()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    view.setDeviceColours(true);
+    view.displayData("x \x1b[32mboot\x1b[0m y");
+    QCoreApplication::processEvents();
+    const qreal cell = QFontMetricsF(view.drawingFont()).horizontalAdvance(QLatin1Char('M'));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(int(4 + 3.5 * cell), 5));
+    QCOMPARE(view.selectedText(), QStringLiteral("boot"));
 }
 
 void DeviceColoursTest::htmlCarriesTheColours()

@@ -548,10 +548,14 @@ void ZIvidView::mouseDoubleClickEvent(QMouseEvent *event)
         selectTo(std::min(from + 1, m_text.size()));
         return;
     }
+    // A colour sequence's digits and 'm' are not drawn, so not part of a word.
+    const auto inWord = [this](qint64 p) {
+        return isWordChar(uchar(m_text.at(p))) && !m_text.overlapsHiddenSequence(p, p + 1);
+    };
     qint64 to = from;
-    while (from > 0 && isWordChar(uchar(m_text.at(from - 1))))
+    while (from > 0 && inWord(from - 1))
         --from;
-    while (to < m_text.size() && isWordChar(uchar(m_text.at(to))))
+    while (to < m_text.size() && inWord(to))
         ++to;
     m_anchor = from;
     selectTo(to);
