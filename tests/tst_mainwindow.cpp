@@ -122,7 +122,8 @@ void MainWindowTest::menusAndToolBar()
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
              (QStringList {"actionE_xit", "-", "actionCa_pture"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
-             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-"}));
+             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-",
+                           "actionDevice_Colours"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
              (QStringList {"actionFunction_Settings", "-", "action_Font", "action_FontColor",
                            "actionBackground_color", "-", "actionEnter_with_Return"}));
