@@ -22,8 +22,7 @@ find_megabytes=${FIND_MEGABYTES:-1024}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
-    bench_pacedsend bench_discovery bench_store bench_find >/dev/null
-    bench_pacedsend bench_discovery bench_store bench_linetimes >/dev/null
+    bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -55,6 +54,11 @@ run bench_store empty 100
 run bench_store clear 1024
 run bench_find "$find_megabytes" 5
 run bench_linetimes 64
+# Instruction counts, steadier here than times.
+if command -v valgrind >/dev/null; then
+    echo "running callgrind_colours.sh" >&2
+    "$root/bench/callgrind_colours.sh" "$build" >>"$results"
+fi
 
 qt=$(qmake -query QT_VERSION 2>/dev/null || pkg-config --modversion Qt5Core 2>/dev/null || echo unknown)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)

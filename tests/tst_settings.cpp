@@ -142,6 +142,7 @@ void TestSettings::emptyStoreGivesDefaults()
     QVERIFY(!w.action("actionHexa_Mode")->isChecked());
     QVERIFY(w.action("actionEnter_with_Return")->isChecked());
     QVERIFY(w.action("actionTimestamps_Off")->isChecked());
+    QVERIFY(!w.console()->deviceColours());
     QCOMPARE(w.window.statusBar()->currentMessage(),
              QStringLiteral("getting previews settings..."));
 }
@@ -167,6 +168,7 @@ void TestSettings::roundTrip()
         first.action("action_Toolbar")->setChecked(true);
         first.action("actionHexa_Mode")->setChecked(true);
         first.action("actionTimestamps_Since_Previous")->trigger();
+        first.action("actionDevice_Colours")->setChecked(true);
         first.console()->setTermFont(font);
         first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
         first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
@@ -187,6 +189,7 @@ void TestSettings::roundTrip()
     QVERIFY(!second.hexaGroup()->isHidden());
     QVERIFY(second.action("actionTimestamps_Since_Previous")->isChecked());
     QCOMPARE(second.console()->timestampMode(), TimestampMode::SincePrevious);
+    QVERIFY(second.console()->deviceColours());
 
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());

@@ -111,6 +111,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->action_Font, &QAction::triggered, termView, &ZIvidView::changeFont);
     connect(ui->action_FontColor, &QAction::triggered, termView, &ZIvidView::changeFontColor);
     connect(ui->actionBackground_color, &QAction::triggered, termView, &ZIvidView::changeBackColor);
+    connect(ui->actionDevice_Colours, &QAction::toggled, termView, &ZIvidView::setDeviceColours);
     connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
     connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
     connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);

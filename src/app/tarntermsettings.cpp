@@ -137,6 +137,8 @@ void TarnTerm::loadSettings()
     const QList<QAction *> timestamps = ui->timestampsGroup->actions();
     const int stamps = store->value(QStringLiteral("timestamps"), 0).toInt();
     timestamps.value(stamps, timestamps.first())->setChecked(true);
+
+    ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
 }
 
 void TarnTerm::storeSettings()
@@ -165,4 +167,5 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("isHexamode"), hexamode);
     store->setValue(QStringLiteral("terminalkeys"), terminalKeys);
     store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
+    store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
 }

@@ -81,6 +81,8 @@ void ZIvid::setupUi(QMainWindow *window)
         timestampsGroup->addAction(action);
     }
     actionTimestamps_Off->setChecked(true);
+    actionDevice_Colours = makeAction(window, "actionDevice_Colours");
+    actionDevice_Colours->setCheckable(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -144,6 +146,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addAction(menuTimestamps->menuAction());
     menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
+    menu_View->addAction(actionDevice_Colours);
 
     toolBar->addAction(actionCa_pture);
     toolBar->addAction(actionFind);
@@ -189,6 +192,7 @@ void ZIvid::retranslateUi(QMainWindow *window)
     // No shortcut: every key but the Alt ones above goes to the device.
     actionFind->setText(translate("Find…"));
     actionFind->setToolTip(translate("Find"));
+    actionDevice_Colours->setText(translate("Device Colours"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

@@ -36,6 +36,7 @@ public:
     QAction *actionTimestamps_Clock = nullptr;
     QAction *actionTimestamps_Since_Previous = nullptr;
     QActionGroup *timestampsGroup = nullptr;
+    QAction *actionDevice_Colours = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;

@@ -1,6 +1,8 @@
 #include "consolerows.h"
 
+#include "colourruns.h"
 #include "consoletext.h"
+#include "stylecursor.h"
 
 #include <algorithm>
 
@@ -35,13 +37,15 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     const ConsoleText::LineInfo info = text.lineInfo(line);
     const qint64 marks = info.marked ? text.marksBefore(line) : 0;
     const qint64 length = info.length;
-    if (!info.hasTab) {
+    // A line of one row needs no starts, whatever it hides.
+    const qint64 hidden = text.colours() ? text.colours()->hiddenIn(info.start, info.start + length) : 0;
+    if (!info.hasTab && (hidden == 0 || length - hidden <= m_columns)) {
         if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
             const auto state = tabRowsOf(line);
             if (state != m_tabRows.end())
                 m_tabRows.erase(state);
         }
-        return marks + std::max<qint64>(1, (length + m_columns - 1) / m_columns);
+        return marks + std::max<qint64>(1, (length - hidden + m_columns - 1) / m_columns);
     }
     auto state = tabRowsOf(line);
     if (state == m_tabRows.end())
@@ -57,10 +61,17 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     const qint64 start = info.start;
     qint64 i = state->scanned;
     int column = state->column;
+    // Colour sequences take no cells: a row ends before the first byte
+    // that needs one.
+    StyleCursor colours(text.colours(), start + i);
     while (i < length) {
+        if (start + i == colours.nextHidden()) {
+            i = colours.skip() - start;
+            continue;
+        }
         qint64 available = 0;
         const char *bytes = text.piece(start + i, &available);
-        const qint64 end = std::min(length, i + available);
+        const qint64 end = std::min({length, i + available, colours.nextHidden() - start});
         for (; i < end; ++i, ++bytes) {
             if (column >= m_columns) {
                 state->starts.push_back(i);
@@ -194,8 +205,10 @@ qint64 ConsoleRows::rowOffset(const ConsoleText &text, qint64 line, qint64 textR
 {
     if (textRow <= 0)
         return 0;
-    if (!text.lineHasTab(line))
-        return std::min(textRow * m_columns, text.lineLength(line));
+    const qint64 start = text.lineStart(line);
+    const qint64 length = text.lineLength(line);
+    if (!text.lineHasTab(line) && !text.overlapsHiddenSequence(start, start + length))
+        return std::min(textRow * m_columns, length);
     const auto state = tabRowsOf(line);
     if (state == m_tabRows.end() || textRow > qint64(state->starts.size()))
         return text.lineLength(line);

@@ -9,13 +9,13 @@ class ConsoleText;
 
 // Where the console's lines wrap, no widget. Every character takes one cell
 // and a row holds `columns` cells; a tab runs to the next multiple of 8
-// cells, or to the end of the row. A line takes at least one row, plus one
-// for each mark before it.
+// cells, or to the end of the row; a colour sequence the text hides takes
+// none. A line takes at least one row, plus one for each mark before it.
 //
 // Only lines that take more than one row are kept, each with the rows before
 // it, so a text of short lines costs nothing here and the row of a line and
-// the line of a row take O(log n). A line with a tab also keeps where each
-// of its rows starts, grown as the line grows.
+// the line of a row take O(log n). A line with a tab or a hidden sequence
+// also keeps where each of its rows starts, grown as the line grows.
 class ConsoleRows
 {
 public:

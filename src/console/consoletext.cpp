@@ -1,6 +1,8 @@
 #include "consoletext.h"
 
 #include "chunkmemory.h"
+#include "colourruns.h"
+#include "colouredhtml.h"
 #include "receivedtext.h"
 
 #include <QBuffer>
@@ -79,6 +81,8 @@ void ConsoleText::clear()
     m_times.clear();
     m_changes = Changes();
     m_crOpen = false;
+    if (m_colours)
+        m_colours->clear();
     if (large)
         releaseFreedMemory();
 }
@@ -114,18 +118,21 @@ void ConsoleText::append(const QByteArray &batch, qint64 arrival)
     const qint64 floor = m_marks.empty() ? 0 : m_marks.back().position;
     for (int i = 0; i < received.screenErasures && m_size > floor; ++i)
         popChar();
+    const qint64 changedFrom = m_size;
     m_crOpen = received.crOpen;
-    if (received.bytes.isEmpty())
-        return;
-    tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
-    const qint64 sizeBefore = m_size;
-    const qint64 lastLine = m_lineCount - 1;
-    appendShown(received.bytes.constData(), received.bytes.size());
-    // Every line this batch started shares its time, so the first one is
-    // the only one that may need an entry.
-    const qint64 firstStarted = lineStart(lastLine) == sizeBefore ? lastLine : lastLine + 1;
-    if (firstStarted < m_lineCount && lineStart(firstStarted) < m_size)
-        m_times.stamp(lineStart(firstStarted), arrival);
+    if (!received.bytes.isEmpty()) {
+        tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
+        const qint64 sizeBefore = m_size;
+        const qint64 lastLine = m_lineCount - 1;
+        appendShown(received.bytes.constData(), received.bytes.size());
+        // Every line this batch started shares its time, so the first one is
+        // the only one that may need an entry.
+        const qint64 firstStarted = lineStart(lastLine) == sizeBefore ? lastLine : lastLine + 1;
+        if (firstStarted < m_lineCount && lineStart(firstStarted) < m_size)
+            m_times.stamp(lineStart(firstStarted), arrival);
+    }
+    if (m_colours)
+        coloursChanged(changedFrom);
 }
 
 // CR LF, a lone CR and a lone LF each become one '\n'.
@@ -382,6 +389,9 @@ void ConsoleText::remove(qint64 from, qint64 to)
     rebuildIndex(a > 0 ? a - 1 : 0);
     if (lineFlags)
         setEntryFlags(line, lineFlags);
+    // The line at `from` is laid out again anyway.
+    if (m_colours)
+        m_colours->removed(*this, from, to);
 
     if (clean) {
         m_changes.removal = true;
@@ -619,6 +629,8 @@ bool ConsoleText::writeHtml(QIODevice *device, const LinePrefix &prefix) const
     static const char tail[] = "</pre>\n</body></html>\n";
     if (device->write(head) != qint64(sizeof head - 1))
         return false;
+    if (m_colours)
+        return ColouredHtml::writeBody(*this, device, prefix) && device->write(tail) == qint64(sizeof tail - 1);
     QByteArray escaped;
     qint64 position = 0;
     bool lineBegins = true;

@@ -8,8 +8,10 @@
 
 #include <functional>
 #include <optional>
+#include <memory>
 #include <vector>
 
+class ColourRuns;
 class QIODevice;
 
 // The console's text, no widget: Latin-1 characters exactly as shown, each
@@ -47,6 +49,14 @@ public:
     void remove(qint64 from, qint64 to);
     // Marks the current end of the text.
     void addMark(const QTime &time);
+    // Colour sequences from the device are found and kept track of while on;
+    // switching redoes every line's layout.
+    void setDeviceColours(bool on);
+    // Null while device colours are off.
+    const ColourRuns *colours() const { return m_colours.get(); }
+    // Whether [from, to) holds a byte of a colour sequence, which is not
+    // drawn; never while device colours are off.
+    bool overlapsHiddenSequence(qint64 from, qint64 to) const;
 
     qint64 size() const { return m_size; }
     qint64 lineCount() const { return m_lineCount; }
@@ -139,6 +149,7 @@ private:
     };
 
     void appendShown(const char *bytes, qint64 count);
+    void coloursChanged(qint64 from);
     void newChunk();
     void growFirstChunk();
     void popChar();
@@ -165,4 +176,5 @@ private:
     Changes m_changes;
     // The last break was made by a CR whose LF may still open the next batch.
     bool m_crOpen = false;
+    std::unique_ptr<ColourRuns> m_colours;
 };

@@ -4,6 +4,7 @@
 #include "consolestylesheet.h"
 #include "holdmarker.h"
 #include "receivedtext.h"
+#include "stylecursor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -406,8 +407,14 @@ QRect ZIvidView::caretRect() const
     const qint64 start = m_text.lineStart(line);
     const qint64 length = m_text.lineLength(line);
     int column = 0;
-    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine); i < length; ++i)
-        column = m_rows.cellEnd(m_text.at(start + i), column);
+    const qint64 offset = m_rows.rowOffset(m_text, line, rowInLine);
+    StyleCursor colours(m_text.colours(), start + offset);
+    for (qint64 i = offset; i < length; ++i) {
+        if (start + i == colours.nextHidden())
+            i = colours.skip() - start - 1;
+        else
+            column = m_rows.cellEnd(m_text.at(start + i), column);
+    }
     const int x = int(textLeft() + column * m_cellWidth);
     if (column >= m_rows.columns())
         return QRect(x, int(y), std::max(1, textMargin / 2), m_lineHeight);
@@ -432,15 +439,20 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
     const qreal baseline = y + m_ascent;
     const qreal left = textLeft();
     const auto cellX = [this, left](int column) { return left + column * m_cellWidth; };
+    StyleCursor colours(m_text.colours(), start + i);
+    DeviceInk ink = deviceInk(colours.style(), text, back);
+    if (ink.bold)
+        painter.setFont(boldFont());
 
-    // Characters that fit their cell go out in runs of one selection state.
+    // Characters that fit their cell go out in runs of one selection state
+    // and one style.
     QString run;
     int runColumn = 0;
     bool runSelected = false;
     const auto flush = [&] {
         if (run.isEmpty())
             return;
-        painter.setPen(runSelected ? highlightedText : text);
+        painter.setPen(runSelected ? highlightedText : ink.text);
         painter.drawText(QPointF(cellX(runColumn), baseline), run);
         run.clear();
     };
@@ -448,9 +460,18 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
     int column = 0;
     for (; i < length && column < columns; ++i) {
         const qint64 position = start + i;
+        if (position == colours.nextHidden()) {
+            flush();
+            i = colours.skip() - start - 1;
+            ink = deviceInk(colours.style(), text, back);
+            painter.setFont(ink.bold ? boldFont() : m_drawingFont);
+            continue;
+        }
         const uchar c = uchar(m_text.at(position));
         const int next = m_rows.cellEnd(char(c), column);
         const bool selected = position >= selectionFrom && position < selectionTo;
+        if (ink.back.isValid() && !selected)
+            painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), ink.back);
         if (selected)
             painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), highlight);
         else if (!m_visibleMatches.empty())
@@ -465,7 +486,7 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         } else {
             flush();
             const QRectF cell(cellX(column), y, m_cellWidth, m_lineHeight);
-            painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : text);
+            painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : ink.text);
             if (isControl(c))
                 drawControlPicture(painter, cell, c);
             else if (c != '\t')
@@ -474,6 +495,8 @@ void ZIvidView::drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal 
         column = next;
     }
     flush();
+    if (ink.bold)
+        painter.setFont(m_drawingFont);
     // A selected line break shows as one selected cell after the line.
     const qint64 breakAt = start + length;
     if (i == length && column < columns && breakAt >= selectionFrom && breakAt < selectionTo)
@@ -536,7 +559,13 @@ qint64 ZIvidView::positionAt(const QPoint &point) const
     const qint64 length = m_text.lineLength(line);
     const qreal x = point.x() - textLeft();
     int column = 0;
-    for (qint64 i = m_rows.rowOffset(m_text, line, rowInLine - marks); i < length; ++i) {
+    const qint64 offset = m_rows.rowOffset(m_text, line, rowInLine - marks);
+    StyleCursor colours(m_text.colours(), start + offset);
+    for (qint64 i = offset; i < length; ++i) {
+        if (start + i == colours.nextHidden()) {
+            i = colours.skip() - start - 1;
+            continue;
+        }
         if (column >= m_rows.columns())
             return start + i;
         const int next = m_rows.cellEnd(m_text.at(start + i), column);
@@ -598,10 +627,14 @@ void ZIvidView::mouseDoubleClickEvent(QMouseEvent *event)
         selectTo(std::min(from + 1, m_text.size()));
         return;
     }
+    // A colour sequence's digits and 'm' are not drawn, so not part of a word.
+    const auto inWord = [this](qint64 p) {
+        return isWordChar(uchar(m_text.at(p))) && !m_text.overlapsHiddenSequence(p, p + 1);
+    };
     qint64 to = from;
-    while (from > 0 && isWordChar(uchar(m_text.at(from - 1))))
+    while (from > 0 && inWord(from - 1))
         --from;
-    while (to < m_text.size() && isWordChar(uchar(m_text.at(to))))
+    while (to < m_text.size() && inWord(to))
         ++to;
     m_anchor = from;
     selectTo(to);

@@ -2,8 +2,9 @@
 
 #include "consolerows.h"
 #include "consoletext.h"
-#include "textsearch.h"
 #include "linetimelabel.h"
+#include "textsearch.h"
+#include "textstyle.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -123,6 +124,13 @@ public:
     bool isFindOpen() const { return m_findOpen; }
     // Where the text on screen begins: a search starts there.
     qint64 firstVisiblePosition() const;
+    // Colour sequences from the device are drawn as colour instead of as
+    // characters; the text keeps them.
+    void setDeviceColours(bool on);
+    bool deviceColours() const { return m_text.colours() != nullptr; }
+    // Whether [from, to) of the text holds a byte of a colour sequence, which
+    // is not drawn; never with device colours off.
+    bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
 
 signals:
     void keyInput(int, QString);
@@ -184,6 +192,16 @@ private:
     void showMatch(qint64 from);
     void collectVisibleMatches(qint64 firstRow, qint64 endRow);
     void fillFindHighlight(QPainter &painter, qint64 position, const QRectF &cell);
+    // A device style in the view's colours; `back` stays invalid where the
+    // console's background shows.
+    struct DeviceInk
+    {
+        QColor text;
+        QColor back;
+        bool bold;
+    };
+    DeviceInk deviceInk(const TextStyle &style, const QColor &text, const QColor &back) const;
+    QFont boldFont() const;
 
     QFont m_termFont;
     QColor m_fontColor;

@@ -1,0 +1,225 @@
+#include "colourruns.h"
+#include "consolerows.h"
+#include "consoletext.h"
+#include "sgrparser.h"
+#include "testenvironment.h"
+#include "zividview.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+// Each sequence as "start-end:foreground/background/bold".
+QStringList sequencesOf(const ConsoleText &text)
+{
+    QStringList list;
+    const ColourRuns *runs = text.colours();
+    for (qint64 i = 0; runs && i < runs->count(); ++i) {
+        const TextStyle s = runs->styleAfter(i);
+        list << QStringLiteral("%1-%2:%3/%4/%5").arg(runs->start(i)).arg(runs->end(i)).arg(s.foreground, 0, 16)
+                    .arg(s.background, 0, 16).arg(s.bold);
+    }
+    return list;
+}
+
+// What a text holding the same bytes from the start finds.
+QStringList sequencesOfBytes(const ConsoleText &text)
+{
+    ConsoleText fresh;
+    fresh.setDeviceColours(true);
+    fresh.append(text.mid(0, text.size()));
+    return sequencesOf(fresh);
+}
+
+} // namespace
+
+// Colour sequences from the device: found in the stored bytes alone, drawn
+// as colour and taking no cells, kept in the text.
+class DeviceColoursTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initTestEnvironment(); }
+
+    void sequences_data();
+    void sequences();
+    void styles_data();
+    void styles();
+    void randomEditsMatchTheBytes();
+    void hiddenBytesTakeNoCells_data();
+    void hiddenBytesTakeNoCells();
+    void switchingOffRestoresThePixels();
+    void doubleClickSelectsTheWordDrawn();
+    void htmlCarriesTheColours();
+};
+
+void DeviceColoursTest::sequences_data()
+{
+    QTest::addColumn<QByteArrayList>("batches");
+    QTest::addColumn<QStringList>("ranges");
+
+    const QStringList red {QStringLiteral("1-6")};
+    QTest::newRow("complete") << QByteArrayList {"a\x1b[31mb"} << red;
+    QTest::newRow("split across batches") << QByteArrayList {"a\x1b", "[3", "1mb"} << red;
+    QTest::newRow("cut short by a backspace") << QByteArrayList {"a\x1b[31m", "\b"} << QStringList();
+    QTest::newRow("finished after a backspace") << QByteArrayList {"a\x1b[31x", "\bm"} << red;
+    QTest::newRow("malformed") << QByteArrayList {"\x1b[3;x1mab"} << QStringList();
+    QTest::newRow("another escape") << QByteArrayList {"\x1b[2Jab\x1b[m"} << QStringList {QStringLiteral("6-9")};
+    QTest::newRow("broken by a line break") << QByteArrayList {"\x1b[3\r\n1m"} << QStringList();
+    QTest::newRow("at the cap") << QByteArrayList {"\x1b[" + QByteArray(29, '1') + "m"} << QStringList {
+        QStringLiteral("0-32")};
+    QTest::newRow("over the cap") << QByteArrayList {"\x1b[" + QByteArray(30, '1') + "m"} << QStringList();
+}
+
+void DeviceColoursTest::sequences()
+{
+    QFETCH(QByteArrayList, batches);
+    QFETCH(QStringList, ranges);
+
+    ConsoleText text;
+    text.setDeviceColours(true);
+    for (const QByteArray &batch : batches)
+        text.append(batch);
+    QStringList found = sequencesOf(text);
+    QCOMPARE(found, sequencesOfBytes(text));
+    for (QString &s : found)
+        s.truncate(s.indexOf(QLatin1Char(':')));
+    QCOMPARE(found, ranges);
+}
+
+void DeviceColoursTest::styles_data()
+{
+    QTest::addColumn<QByteArray>("sequence");
+    QTest::addColumn<uint>("foreground");
+    QTest::addColumn<uint>("background");
+    QTest::addColumn<bool>("bold");
+
+    const uint set = TextStyle::setBit;
+    QTest::newRow("red") << QByteArray("\x1b[31m") << (set | 0xcd0000) << 0u << false;
+    QTest::newRow("bright background") << QByteArray("\x1b[103m") << 0u << (set | 0xffff00) << false;
+    QTest::newRow("palette") << QByteArray("\x1b[38;5;196m") << (set | 0xff0000) << 0u << false;
+    QTest::newRow("palette grey") << QByteArray("\x1b[48;5;232m") << 0u << (set | 0x080808) << false;
+    QTest::newRow("24-bit") << QByteArray("\x1b[48;2;1;2;3m") << 0u << (set | 0x010203) << false;
+    QTest::newRow("unknown skipped") << QByteArray("\x1b[4;1;32m") << (set | 0x00cd00) << 0u << true;
+    QTest::newRow("reset") << QByteArray("\x1b[1;31;44;0m") << 0u << 0u << false;
+    QTest::newRow("empty resets") << QByteArray("\x1b[1;31;m") << 0u << 0u << false;
+    QTest::newRow("defaults") << QByteArray("\x1b[1;31;44;39;49;22m") << 0u << 0u << false;
+    QTest::newRow("palette cut short") << QByteArray("\x1b[1;38;5m") << 0u << 0u << true;
+}
+
+void DeviceColoursTest::styles()
+{
+    QFETCH(QByteArray, sequence);
+    QFETCH(uint, foreground);
+    QFETCH(uint, background);
+    QFETCH(bool, bold);
+
+    QCOMPARE(SgrParser::sequenceLength(sequence.constData(), sequence.size()), sequence.size());
+    const TextStyle style = SgrParser::apply(TextStyle(), sequence.constData(), sequence.size());
+    QCOMPARE(style.foreground, foreground);
+    QCOMPARE(style.background, background);
+    QCOMPARE(style.bold, bold);
+}
+
+// Whatever the order of appends, backspaces and removals, the sequences and
+// their styles are those of the bytes left.
+void DeviceColoursTest::randomEditsMatchTheBytes()
+{
+    static const QByteArrayList pieces {"\x1b[31m", "\x1b[0m", "\x1b[1;4", "4m", "\x1b[", "m", "ab", "\b",
+                                        "\b\b\b", "\r\n", "\x1b[38;5;2", "0m"};
+    QRandomGenerator random(18);
+    ConsoleText text(64);
+    text.setDeviceColours(true);
+    for (int step = 0; step < 3000; ++step) {
+        if (random.bounded(8) == 0 && text.size() > 0) {
+            const qint64 from = random.bounded(int(text.size()));
+            text.remove(from, from + random.bounded(12));
+        } else {
+            text.append(pieces.at(random.bounded(pieces.size())) + pieces.at(random.bounded(pieces.size())));
+        }
+        QCOMPARE(sequencesOf(text), sequencesOfBytes(text));
+    }
+}
+
+void DeviceColoursTest::hiddenBytesTakeNoCells_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<qint64>("rows");
+    QTest::addColumn<qint64>("secondRowOffset");
+
+    QTest::newRow("row full before a sequence") << QByteArray("0123456789\x1b[31mabc\x1b[0mdefgh") << qint64(2) << qint64(15);
+    QTest::newRow("sequences within a row") << QByteArray("01\x1b[31m2345\x1b[0m6789") << qint64(1) << qint64(-1);
+    QTest::newRow("with a tab") << QByteArray("\x1b[31m\t\x1b[0m01\x1b[1m23ab") << qint64(2) << qint64(16);
+}
+
+void DeviceColoursTest::hiddenBytesTakeNoCells()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(qint64, rows);
+    QFETCH(qint64, secondRowOffset);
+
+    ConsoleText text;
+    ConsoleRows layout;
+    layout.setColumns(text, 10);
+    text.setDeviceColours(true);
+    // A row at a time, so that the layout grows as the line does.
+    for (const char c : line)
+        text.append(QByteArray(1, c)), layout.update(text);
+    QCOMPARE(layout.rowCount(), rows);
+    if (rows > 1)
+        QCOMPARE(layout.rowOffset(text, 0, 1), secondRowOffset);
+    // Switched off, the rows are those of a text that never had colours.
+    text.setDeviceColours(false);
+    layout.update(text);
+    ConsoleText plain;
+    ConsoleRows plainLayout;
+    plainLayout.setColumns(plain, 10);
+    plain.append(line);
+    plainLayout.update(plain);
+    QCOMPARE(layout.rowCount(), plainLayout.rowCount());
+    QVERIFY(plainLayout.rowCount() > rows);
+}
+
+void DeviceColoursTest::switchingOffRestoresThePixels()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    view.displayData("plain \x1b[31mred\x1b[44;1m bold on blue\x1b[0m and a line that wraps once or twice\r\n"
+                     "\x1b[2J stays");
+    const QImage before = view.grab().toImage();
+    view.setDeviceColours(true);
+    QVERIFY(view.grab().toImage() != before);
+    view.setDeviceColours(false);
+    QCOMPARE(view.grab().toImage(), before);
+}
+
+// The pointer finds the cell drawn, and the word ends where its colour starts.
+void DeviceColoursTest::doubleClickSelectsTheWordDrawn()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    view.setDeviceColours(true);
+    view.displayData("x \x1b[32mboot\x1b[0m y");
+    QCoreApplication::processEvents();
+    const qreal cell = QFontMetricsF(view.drawingFont()).horizontalAdvance(QLatin1Char('M'));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(int(4 + 3.5 * cell), 5));
+    QCOMPARE(view.selectedText(), QStringLiteral("boot"));
+}
+
+void DeviceColoursTest::htmlCarriesTheColours()
+{
+    ZIvidView view;
+    view.displayData("a\x1b[31mb<\x1b[0mc");
+    view.setDeviceColours(true);
+    QVERIFY(view.toHtml().contains(QStringLiteral("a<span style=\"color:#cd0000;\">b&lt;</span>c")));
+    QCOMPARE(view.toPlainText(), QStringLiteral("a\x1b[31mb<\x1b[0mc"));
+    view.setDeviceColours(false);
+    QVERIFY(view.toHtml().contains(QStringLiteral("a\x1b[31mb&lt;\x1b[0mc")));
+}
+
+QTEST_MAIN(DeviceColoursTest)
+#include "tst_devicecolours.moc"
