@@ -179,12 +179,17 @@ void TestCapture::linesStartWithTheirTimes_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("colours");
     QTest::addColumn<QByteArray>("lines");
 
-    QTest::newRow("clock, text") << "times.log" << "actionTimestamps_Clock"
+    QTest::newRow("clock, text") << "times.log" << "actionTimestamps_Clock" << false
                                  << QByteArray("10:20:30.040 one\n10:20:31.540 two\n");
-    QTest::newRow("since previous, html") << "times.html" << "actionTimestamps_Since_Previous"
+    QTest::newRow("since previous, html") << "times.html" << "actionTimestamps_Since_Previous" << false
                                           << QByteArray("10:20:30.040 one\n+1.500 two\n");
+    // The colour carried into the next line resumes after its time.
+    QTest::newRow("clock, coloured html") << "colours.html" << "actionTimestamps_Clock" << true
+                                          << QByteArray("10:20:30.040 <span style=\"color:#cd0000;\">one\n</span>"
+                                                        "10:20:31.540 <span style=\"color:#cd0000;\">two\n</span>");
 }
 
 // Only the capture carries the times, not the text; the first line's
@@ -193,17 +198,20 @@ void TestCapture::linesStartWithTheirTimes()
 {
     QFETCH(QString, name);
     QFETCH(QString, action);
+    QFETCH(bool, colours);
     QFETCH(QByteArray, lines);
 
+    const QByteArray red = colours ? QByteArray("\x1b[31m") : QByteArray();
     const qint64 first = QDateTime(QDate(2024, 5, 6), QTime(10, 20, 30, 40)).toMSecsSinceEpoch();
-    m_view->displayData("one\n", first);
+    m_view->displayData(red + "one\n", first);
     m_view->displayData("two\n", first + 1500);
     m_window->findChild<QAction *>(action)->trigger();
+    m_window->findChild<QAction *>(QStringLiteral("actionDevice_Colours"))->setChecked(colours);
     saveCaptureAs(name);
 
     const QByteArray written = readAll(m_dir->filePath(name));
     QVERIFY2(written.contains(asTextFile(lines)), written.constData());
-    QCOMPARE(m_view->toPlainText(), QStringLiteral("one\ntwo\n"));
+    QCOMPARE(m_view->toPlainText(), QString::fromLatin1(red + "one\ntwo\n"));
 }
 
 void TestCapture::emptyConsole_data()

@@ -3,6 +3,7 @@
 #include "consoletext.h"
 #include "sgrparser.h"
 #include "testenvironment.h"
+#include "textsearch.h"
 #include "zividview.h"
 
 #include <QRandomGenerator>
@@ -50,9 +51,10 @@ private slots:
     void randomEditsMatchTheBytes();
     void hiddenBytesTakeNoCells_data();
     void hiddenBytesTakeNoCells();
-    void switchingOffRestoresThePixels();
+    void switchingEveryOptionOffRestoresThePixels();
     void doubleClickSelectsTheWordDrawn();
     void htmlCarriesTheColours();
+    void findSkipsHiddenSequences();
 };
 
 void DeviceColoursTest::sequences_data()
@@ -182,18 +184,38 @@ void DeviceColoursTest::hiddenBytesTakeNoCells()
     QVERIFY(plainLayout.rowCount() > rows);
 }
 
-void DeviceColoursTest::switchingOffRestoresThePixels()
+// With every option switched off again, the console draws what it drew
+// before any was switched on.
+void DeviceColoursTest::switchingEveryOptionOffRestoresThePixels()
 {
     ZIvidView view;
     view.resize(300, 120);
     view.show();
     view.displayData("plain \x1b[31mred\x1b[44;1m bold on blue\x1b[0m and a line that wraps once or twice\r\n"
                      "\x1b[2J stays");
+    QApplication::setActiveWindow(&view);
+    QVERIFY(QTest::qWaitForWindowActive(&view));
     const QImage before = view.grab().toImage();
     view.setDeviceColours(true);
     QVERIFY(view.grab().toImage() != before);
+    view.setTimestampMode(TimestampMode::Clock);
+    view.setHoldOutput(true);
+    view.setTerminalShortcuts(true);
+    view.setFindOpen(true);
+    view.search()->setPattern(QStringLiteral("red"), Qt::CaseSensitive);
+    view.search()->findNext(0);
+    QTRY_VERIFY(!view.search()->isFinding());
+    view.displayData(" more");
+    QVERIFY(view.grab().toImage() != before);
+
     view.setDeviceColours(false);
-    QCOMPARE(view.grab().toImage(), before);
+    view.setTimestampMode(TimestampMode::Off);
+    view.setHoldOutput(false);
+    view.setTerminalShortcuts(false);
+    view.search()->setPattern(QString(), Qt::CaseSensitive);
+    view.setFindOpen(false);
+    view.displayData("\b\b\b\b\b");
+    QTRY_COMPARE(view.grab().toImage(), before);
 }
 
 // The pointer finds the cell drawn, and the word ends where its colour starts.
@@ -219,6 +241,25 @@ void DeviceColoursTest::htmlCarriesTheColours()
     QCOMPARE(view.toPlainText(), QStringLiteral("a\x1b[31mb<\x1b[0mc"));
     view.setDeviceColours(false);
     QVERIFY(view.toHtml().contains(QStringLiteral("a\x1b[31mb&lt;\x1b[0mc")));
+}
+
+// What is not drawn cannot be shown as found.
+void DeviceColoursTest::findSkipsHiddenSequences()
+{
+    ZIvidView view;
+    view.displayData("\x1b[31mred 31m");
+    view.setDeviceColours(true);
+    TextSearch *search = view.search();
+    search->setPattern(QStringLiteral("31m"), Qt::CaseSensitive);
+    search->findNext(0);
+    QTRY_VERIFY(search->isCounted() && !search->isFinding());
+    QCOMPARE(search->matchCount(), 1);
+    QCOMPARE(search->current().from, 9);
+
+    view.setDeviceColours(false);
+    search->findNext(0);
+    QTRY_VERIFY(search->isCounted() && !search->isFinding());
+    QCOMPARE(search->matchCount(), 2);
 }
 
 QTEST_MAIN(DeviceColoursTest)

@@ -47,6 +47,8 @@ void appendEscaped(QByteArray *out, const char *bytes, qint64 count)
 bool ColouredHtml::writeBody(const ConsoleText &text, QIODevice *device, const ConsoleText::LinePrefix &prefix)
 {
     StyleCursor colours(text.colours(), 0);
+    // A span is open only around text: a style changed twice in a row, or
+    // a line's prefix (its time), leave no empty or coloured span behind.
     bool inSpan = false;
     bool lineBegins = true;
     QByteArray out;
@@ -56,23 +58,24 @@ bool ColouredHtml::writeBody(const ConsoleText &text, QIODevice *device, const C
         out.clear();
         return written;
     };
+    const auto closeSpan = [&] {
+        if (inSpan)
+            out += "</span>";
+        inSpan = false;
+    };
     while (position < text.size()) {
         if (position == colours.nextHidden()) {
             position = colours.skip();
-            if (inSpan)
-                out += "</span>";
-            inSpan = !colours.style().isPlain();
-            if (inSpan)
-                out += spanOf(colours.style());
+            closeSpan();
             continue;
         }
-        // A line's prefix (its time) stands outside the device's colours.
         if (lineBegins && prefix) {
-            if (inSpan)
-                out += "</span>";
+            closeSpan();
             out += prefix(text.lineOf(position));
-            if (inSpan)
-                out += spanOf(colours.style());
+        }
+        if (!inSpan && !colours.style().isPlain()) {
+            out += spanOf(colours.style());
+            inSpan = true;
         }
         qint64 available = 0;
         const char *bytes = text.piece(position, &available);
@@ -87,7 +90,6 @@ bool ColouredHtml::writeBody(const ConsoleText &text, QIODevice *device, const C
         if (out.size() >= (1 << 20) && !flush())
             return false;
     }
-    if (inSpan)
-        out += "</span>";
+    closeSpan();
     return flush();
 }
