@@ -1,6 +1,6 @@
 // The real terminal with one simulated Tarnwick device plugged in: it echoes
-// what is typed, answers "AT" with "OK" and prints a telemetry line every
-// second, so the terminal can be seen working without hardware.
+// what is typed, answers "AT" with "OK" and prints a colour-coded telemetry
+// line every second, so the terminal can be seen working without hardware.
 
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
@@ -33,11 +33,16 @@ int main(int argc, char *argv[])
         if (!window.currentPort())
             return;
         const double volts = 3.3 + QRandomGenerator::global()->bounded(100) / 1000.0;
-        device.send(QStringLiteral("t=%1s vbus=%2V temp=%3C\r\n")
-                        .arg(seconds)
-                        .arg(volts, 0, 'f', 3)
-                        .arg(24 + QRandomGenerator::global()->bounded(3))
-                        .toLatin1());
+        // Colour-coded as many embedded SDKs log: green information, a
+        // yellow warning now and then (seen as colour with Device Colours).
+        QByteArray line = QStringLiteral("\x1b[0;32mI (%1) sensor: t=%1s vbus=%2V temp=%3C\x1b[0m\r\n")
+                              .arg(seconds)
+                              .arg(volts, 0, 'f', 3)
+                              .arg(24 + QRandomGenerator::global()->bounded(3))
+                              .toLatin1();
+        if (seconds % 4 == 0)
+            line += QStringLiteral("\x1b[0;33mW (%1) power: vbus ripple above 40 mV\x1b[0m\r\n").arg(seconds).toLatin1();
+        device.send(line);
     });
     telemetry.start(1000);
 
