@@ -62,6 +62,8 @@ if [ ! -f "$dll" ]; then
     cp "$patch_file" "$out.tmp/"
     rm -rf "$out"
     mv "$out.tmp" "$out"
+    # Builds of an older patch or tarball are never used again.
+    find "$cache" -maxdepth 1 -name 'qtserialport-wine-*' ! -name "$(basename "$out")" -exec rm -rf {} +
     echo "test-only Qt5SerialPort.dll built in $((SECONDS - started)) s: $dll"
 fi
 echo "$dll"

@@ -39,6 +39,12 @@ WINESERVER = os.environ.get("TARNTERM_WINESERVER", "/usr/lib/wine/wineserver")
 HERE = os.path.dirname(os.path.abspath(__file__))
 PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
 DEVICE_KEY = r"HKLM\System\CurrentControlSet\Enum\USB\VID_04D8&PID_000A\0001"
+SERIAL_DEVICE_MAP = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
+
+
+def serial_device(port):
+    """The name Wine gives COMn in the serial device map."""
+    return r"\Device\Serial%d" % (int(port[3:]) - 1)
 
 
 class Failure(Exception):
@@ -134,17 +140,22 @@ class Prefix:
         return os.path.join(self.path, "drive_c", name)
 
     def plug(self, port, device):
-        """The device's pty as COM port `port`, as Wine's mount manager publishes it."""
+        """The device's pty as COM port `port`, as Wine's mount manager publishes
+        it, and in the serial device map, where Qt lists the present ports."""
         link = os.path.join(self.path, "dosdevices", port.lower())
         if os.path.lexists(link):
             os.remove(link)
         os.symlink(device.path, link)
         self.reg_add(r"HKLM\Software\Wine\Ports", port, "REG_SZ", device.path)
+        self.reg_add(SERIAL_DEVICE_MAP, serial_device(port), "REG_SZ", port)
 
     def unplug(self, port):
+        """The port gone as Windows drops a removed USB port: from the devices
+        and from the serial device map."""
         link = os.path.join(self.path, "dosdevices", port.lower())
         if os.path.lexists(link):
             os.remove(link)
+        self.run("reg", "delete", SERIAL_DEVICE_MAP, "/v", serial_device(port), "/f")
 
     def register_usb_device(self, port, friendly_name):
         """The registry entries Windows makes for a USB CDC port."""
@@ -238,8 +249,9 @@ class WineSerial:
         shutil.copy(exe, prefix.drive_c("serialapc.exe"))
         self.results = []
         # Qt's way as it is, and with the modem-line ioctls a pty refuses
-        # answered; then the documented way (an event) with them answered.
-        for preload, mode in (("", "apc"), (shim, "apc"), (shim, "event")):
+        # answered; then the documented way (an event) with them answered;
+        # then how a pending read learns that the device hung up.
+        for preload, mode in (("", "apc"), (shim, "apc"), (shim, "event"), (shim, "hangup")):
             device = Device()
             prefix.plug("COM7", device)
             prefix.restart()
@@ -249,11 +261,15 @@ class WineSerial:
             first = process.stdout.readline().decode(errors="replace").strip()
             check(first == "waiting", "serialapc.exe: %r" % first)
             time.sleep(2)
-            device.send(b"x")
+            if mode == "hangup":
+                device.unplug()
+            else:
+                device.send(b"x")
             output = process.communicate(timeout=60)[0].decode(errors="replace").strip()
             self.results.append(("modem lines answered, " if preload else "as is, ") + mode + ": "
                                 + output.replace("waiting\n", ""))
-            device.unplug()
+            if mode != "hangup":
+                device.unplug()
         self.apc_runs = all("apc ran 1" in line for line in self.results if "apc:" in line)
 
     def limit(self):
@@ -341,7 +357,7 @@ def case_port_and_keys(setup, log):
 
 def case_replug(setup, log):
     """--port COM7 --log C:\\rx.log: what the device sends is logged; then it
-    is unplugged (pty closed, port link gone): the terminal notices, reopens
+    is unplugged (pty closed, port gone): the terminal notices, reopens
     the port when the device is back on a new pty, and logs what follows
     after the first part, exactly."""
     prefix, device, process = start_on_port(setup, log, "replug", "COM7", "--log", r"C:\rx.log")
@@ -356,9 +372,9 @@ def case_replug(setup, log):
         needs_received_bytes(setup, file_size(rx) == len(first) and read_file(rx) == first,
                              "before the unplug the log holds %d of %d bytes" % (max(file_size(rx), 0), len(first)))
 
+        unplugged = time.monotonic()
         device.unplug()
         prefix.unplug("COM7")
-        unplugged = time.monotonic()
         try:
             noticed = wait_until(lost(log), 10, "") - unplugged
         except Failure:
