@@ -6,14 +6,22 @@ port (a dosdevices link, declared under HKLM\\Software\\Wine\\Ports). The window
 runs on an X server (Xvfb) so that keys can be typed into it. Each case runs
 in a Wine prefix of its own.
 
-Usage: endtoend.py RELEASE_FOLDER [CASE...]   (the unpacked zip's folder)
-Prints one line per case and exits 1 when any failed.
+Usage: endtoend.py RELEASE_FOLDER [--test-serialport DLL] [CASE...]
+RELEASE_FOLDER is the unpacked zip's folder. Prints one line per case and
+exits 1 when any failed.
 
-Wine 8.0 (Debian 12) cannot carry received bytes to Qt Serial Port: Qt waits
-for them with IOCTL_SERIAL_WAIT_ON_MASK and an APC routine, and Wine never
-runs the APC (serialapc.c shows it, first thing in every run). The cases that need received bytes then report XFAIL with that
-evidence rather than PASS; they must pass on a Wine that runs the APC.
+Wine 8.0 (Debian 12) cannot carry received bytes to the upstream Qt Serial
+Port: Qt waits for them with IOCTL_SERIAL_WAIT_ON_MASK and an APC routine,
+and Wine never runs the APC (serialapc.c shows it, first thing in every run).
+--test-serialport names the test-only Qt5SerialPort.dll of
+scripts/wine-qtserialport.sh, whose wait completes through an event instead:
+the cases then run on a copy of the release folder with that DLL in place of
+the zip's, with the pty's missing modem-line ioctls answered
+(ptymodemlines.c, preloaded), and the cases that need received bytes must
+pass. Without it, those report XFAIL with the probe's evidence while Wine
+runs no APC.
 """
+import hashlib
 import os
 import pty
 import random
@@ -28,8 +36,15 @@ import tty
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 WINESERVER = os.environ.get("TARNTERM_WINESERVER", "/usr/lib/wine/wineserver")
+HERE = os.path.dirname(os.path.abspath(__file__))
 PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
 DEVICE_KEY = r"HKLM\System\CurrentControlSet\Enum\USB\VID_04D8&PID_000A\0001"
+SERIAL_DEVICE_MAP = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
+
+
+def serial_device(port):
+    """The name Wine gives COMn in the serial device map."""
+    return r"\Device\Serial%d" % (int(port[3:]) - 1)
 
 
 class Failure(Exception):
@@ -97,10 +112,12 @@ class Device:
 class Prefix:
     """A Wine prefix of one case, with the release folder as drive C's TarnTerm."""
 
-    def __init__(self, release, workdir, name):
+    def __init__(self, release, workdir, name, preload=None):
         self.path = os.path.join(workdir, name)
         self.env = dict(os.environ, TARNTERM_WINEPREFIX=self.path, WINEPREFIX=self.path)
         self.env.pop("TARNTERM_WINE_DLL_DIRS", None)
+        if preload:
+            self.env["LD_PRELOAD"] = preload
         self.run("cmd", "/c", "exit")
         self.exe_dir = os.path.join(self.path, "drive_c", "TarnTerm")
         shutil.copytree(release, self.exe_dir)
@@ -123,17 +140,22 @@ class Prefix:
         return os.path.join(self.path, "drive_c", name)
 
     def plug(self, port, device):
-        """The device's pty as COM port `port`, as Wine's mount manager publishes it."""
+        """The device's pty as COM port `port`, as Wine's mount manager publishes
+        it, and in the serial device map, where Qt lists the present ports."""
         link = os.path.join(self.path, "dosdevices", port.lower())
         if os.path.lexists(link):
             os.remove(link)
         os.symlink(device.path, link)
         self.reg_add(r"HKLM\Software\Wine\Ports", port, "REG_SZ", device.path)
+        self.reg_add(SERIAL_DEVICE_MAP, serial_device(port), "REG_SZ", port)
 
     def unplug(self, port):
+        """The port gone as Windows drops a removed USB port: from the devices
+        and from the serial device map."""
         link = os.path.join(self.path, "dosdevices", port.lower())
         if os.path.lexists(link):
             os.remove(link)
+        self.run("reg", "delete", SERIAL_DEVICE_MAP, "/v", serial_device(port), "/f")
 
     def register_usb_device(self, port, friendly_name):
         """The registry entries Windows makes for a USB CDC port."""
@@ -160,15 +182,25 @@ def stop(process, prefix):
 
 
 FOUND = b"the Tarnwick Device was found."
+NOT_FOUND = b"the Tarnwick Device was not found."
+
+
+def said(log, message, times):
+    def check_log():
+        with open(log.name, "rb") as output:
+            return output.read().count(message) >= times
+    return check_log
 
 
 def opened(log, times=1):
     """True once the terminal said `times` times that it opened the device: by
     then the port is set up (the pty is open a little earlier)."""
-    def check_log():
-        with open(log.name, "rb") as output:
-            return output.read().count(FOUND) >= times
-    return check_log
+    return said(log, FOUND, times)
+
+
+def lost(log):
+    """True once the terminal said that the device is gone."""
+    return said(log, NOT_FOUND, 1)
 
 
 def file_size(path):
@@ -183,22 +215,43 @@ def read_file(path):
         return file.read()
 
 
+def build_modem_line_shim(workdir):
+    shim = os.path.join(workdir, "libptymodemlines.so")
+    subprocess.run(["gcc", "-shared", "-fPIC", "-O2", "-o", shim, os.path.join(HERE, "ptymodemlines.c"), "-ldl"],
+                   check=True)
+    return shim
+
+
+def sha256(path):
+    return hashlib.sha256(read_file(path)).hexdigest()
+
+
+def test_release(release, dll, workdir):
+    """A copy of the release folder with the test-only Qt5SerialPort.dll in
+    place of the zip's, which stays as it is."""
+    copy = os.path.join(workdir, "release-with-test-serialport")
+    shutil.copytree(release, copy)
+    shipped = os.path.join(copy, "Qt5SerialPort.dll")
+    check(os.path.exists(shipped), "the release folder has no Qt5SerialPort.dll")
+    check(sha256(dll) != sha256(shipped), "the test Qt5SerialPort.dll is the shipped one")
+    shutil.copy(dll, shipped)
+    return copy
+
+
 class WineSerial:
     """What the probe measured: does Wine run the APC of a serial wait?"""
 
-    def __init__(self, release, workdir):
-        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "serialapc.c")
+    def __init__(self, release, workdir, shim):
+        source = os.path.join(HERE, "serialapc.c")
         exe = os.path.join(workdir, "serialapc.exe")
         subprocess.run(["x86_64-w64-mingw32-gcc-posix", "-O1", source, "-o", exe], check=True)
-        shim = os.path.join(workdir, "libptymodemlines.so")
-        subprocess.run(["gcc", "-shared", "-fPIC", "-O2", "-o", shim,
-                        os.path.join(os.path.dirname(source), "ptymodemlines.c"), "-ldl"], check=True)
         prefix = Prefix(release, workdir, "probe")
         shutil.copy(exe, prefix.drive_c("serialapc.exe"))
         self.results = []
         # Qt's way as it is, and with the modem-line ioctls a pty refuses
-        # answered; then the documented way (an event) with them answered.
-        for preload, mode in (("", "apc"), (shim, "apc"), (shim, "event")):
+        # answered; then the documented way (an event) with them answered;
+        # then how a pending read learns that the device hung up.
+        for preload, mode in (("", "apc"), (shim, "apc"), (shim, "event"), (shim, "hangup")):
             device = Device()
             prefix.plug("COM7", device)
             prefix.restart()
@@ -208,11 +261,15 @@ class WineSerial:
             first = process.stdout.readline().decode(errors="replace").strip()
             check(first == "waiting", "serialapc.exe: %r" % first)
             time.sleep(2)
-            device.send(b"x")
+            if mode == "hangup":
+                device.unplug()
+            else:
+                device.send(b"x")
             output = process.communicate(timeout=60)[0].decode(errors="replace").strip()
             self.results.append(("modem lines answered, " if preload else "as is, ") + mode + ": "
                                 + output.replace("waiting\n", ""))
-            device.unplug()
+            if mode != "hangup":
+                device.unplug()
         self.apc_runs = all("apc ran 1" in line for line in self.results if "apc:" in line)
 
     def limit(self):
@@ -223,13 +280,28 @@ class ExpectedFailure(Exception):
     pass
 
 
-def needs_received_bytes(wine_serial, condition, message):
-    """A check of received bytes: a failure is expected where the probe showed
-    that Wine cannot deliver them, and a failure otherwise."""
+class Setup:
+    """What every case runs with: the release folder (or its test copy), the
+    preload for Wine, and whether received bytes can reach the terminal."""
+
+    def __init__(self, release, workdir, preload, wine_serial, test_serialport):
+        self.release = release
+        self.workdir = workdir
+        self.preload = preload
+        self.wine_serial = wine_serial
+        self.test_serialport = test_serialport
+
+    def prefix(self, name):
+        return Prefix(self.release, self.workdir, name, self.preload)
+
+
+def needs_received_bytes(setup, condition, message):
+    """A check of received bytes: a failure is expected only on the zip's own
+    Qt Serial Port where the probe showed that Wine runs no APC for its wait."""
     if condition:
         return
-    if not wine_serial.apc_runs:
-        raise ExpectedFailure(message + "; " + wine_serial.limit())
+    if not setup.test_serialport and not setup.wine_serial.apc_runs:
+        raise ExpectedFailure(message + "; " + setup.wine_serial.limit())
     raise Failure(message)
 
 
@@ -241,10 +313,10 @@ def type_keys(text):
     subprocess.run(["xdotool", "type", "--delay", "50", "--window", windows[-1], text], check=True, timeout=30)
 
 
-def start_on_port(release, workdir, log, case, port, *options):
+def start_on_port(setup, log, case, port, *options):
     """A prefix of its own with a new pty as the port, and tarnterm.exe
     started with --port on it; returns once the window has opened the port."""
-    prefix = Prefix(release, workdir, case)
+    prefix = setup.prefix(case)
     device = Device()
     prefix.plug(port, device)
     prefix.restart()
@@ -257,10 +329,10 @@ def start_on_port(release, workdir, log, case, port, *options):
     return prefix, device, process
 
 
-def case_port_and_keys(release, workdir, log, wine_serial):
+def case_port_and_keys(setup, log):
     """--port COM7 --log C:\\rx.log: the port opens; keys typed into the window
     reach the device; 1 MiB sent by the device arrives in the log exactly."""
-    prefix, device, process = start_on_port(release, workdir, log, "port-and-keys", "COM7", "--log", r"C:\rx.log")
+    prefix, device, process = start_on_port(setup, log, "port-and-keys", "COM7", "--log", r"C:\rx.log")
     rx = prefix.drive_c("rx.log")
     try:
         check(device.is_open(), "the terminal says it opened COM7, but the pty is not open")
@@ -275,7 +347,7 @@ def case_port_and_keys(release, workdir, log, wine_serial):
             wait_until(lambda: file_size(rx) >= len(data), 60, "")
         except Failure:
             pass
-        needs_received_bytes(wine_serial, file_size(rx) == len(data) and read_file(rx) == data,
+        needs_received_bytes(setup, file_size(rx) == len(data) and read_file(rx) == data,
                              "COM7 opened and the keys reached the device, but the log holds %d of %d bytes"
                              % (max(file_size(rx), 0), len(data)))
         return "COM7 opened; keys reached the device; 1 MiB logged exactly"
@@ -283,36 +355,52 @@ def case_port_and_keys(release, workdir, log, wine_serial):
         stop(process, prefix)
 
 
-def case_replug(release, workdir, log, wine_serial):
-    """--port COM7: the device unplugged (pty closed, port link gone) and back
-    on a new pty: the terminal notices, reopens the port, logs what follows."""
-    prefix, device, process = start_on_port(release, workdir, log, "replug", "COM7", "--log", r"C:\rx.log")
+def case_replug(setup, log):
+    """--port COM7 --log C:\\rx.log: what the device sends is logged; then it
+    is unplugged (pty closed, port gone): the terminal notices, reopens
+    the port when the device is back on a new pty, and logs what follows
+    after the first part, exactly."""
+    prefix, device, process = start_on_port(setup, log, "replug", "COM7", "--log", r"C:\rx.log")
     rx = prefix.drive_c("rx.log")
     try:
-        device.unplug()
-        prefix.unplug("COM7")
-        time.sleep(2)
-        replugged = Device()
-        prefix.plug("COM7", replugged)
+        first = random.Random(8).randbytes(64 << 10)
+        device.send(first, timeout=20)
         try:
-            wait_until(opened(log, 2), 20, "")
+            wait_until(lambda: file_size(rx) >= len(first), 20, "")
         except Failure:
             pass
-        needs_received_bytes(wine_serial, replugged.is_open(),
-                             "the hang-up was not noticed, so COM7 was not reopened on the new pty")
-        data = random.Random(8).randbytes(256 << 10)
-        replugged.send(data)
-        wait_until(lambda: file_size(rx) >= len(data), 60, "after the replug the log holds %d bytes" % file_size(rx))
-        check(read_file(rx) == data, "the log differs from what was sent after the replug")
-        return "hang-up noticed; COM7 reopened on the new pty; 256 KiB logged exactly"
+        needs_received_bytes(setup, file_size(rx) == len(first) and read_file(rx) == first,
+                             "before the unplug the log holds %d of %d bytes" % (max(file_size(rx), 0), len(first)))
+
+        unplugged = time.monotonic()
+        device.unplug()
+        prefix.unplug("COM7")
+        try:
+            noticed = wait_until(lost(log), 10, "") - unplugged
+        except Failure:
+            noticed = None
+        needs_received_bytes(setup, noticed is not None, "the unplug was not noticed in 10 s")
+        replugged = Device()
+        prefix.plug("COM7", replugged)
+        wait_until(opened(log, 2), 20, "COM7 was not reopened on the new pty")
+        check(replugged.is_open(), "the terminal says it reopened COM7, but the new pty is not open")
+
+        second = random.Random(9).randbytes(256 << 10)
+        replugged.send(second)
+        total = len(first) + len(second)
+        wait_until(lambda: file_size(rx) >= total, 60,
+                   "after the replug the log holds %d of %d bytes" % (file_size(rx), total))
+        check(read_file(rx) == first + second, "the log differs from the two parts sent around the replug")
+        return ("64 KiB logged; unplug noticed in %.1f s; COM7 reopened on the new pty; the next 256 KiB"
+                " logged after the first exactly" % noticed)
     finally:
         stop(process, prefix)
 
 
-def case_high_port(release, workdir, log, wine_serial):
+def case_high_port(setup, log):
     """COM12 opens (Windows reaches COM10 and up only as \\\\.\\COM12) and
     carries the keys typed."""
-    prefix, device, process = start_on_port(release, workdir, log, "high-port", "COM12")
+    prefix, device, process = start_on_port(setup, log, "high-port", "COM12")
     try:
         check(device.is_open(), "the terminal says it opened COM12, but the pty is not open")
         type_keys("12")
@@ -323,10 +411,10 @@ def case_high_port(release, workdir, log, wine_serial):
         stop(process, prefix)
 
 
-def case_discovery(release, workdir, log, wine_serial):
+def case_discovery(setup, log):
     """No --port: the device registered as Windows registers a USB CDC port is
     listed by --list, found and opened by the window; its removal is noticed."""
-    prefix = Prefix(release, workdir, "discovery")
+    prefix = setup.prefix("discovery")
     device = Device()
     prefix.plug("COM7", device)
     prefix.register_usb_device("COM7", "Tarnwick Serial Device (COM7)")
@@ -356,9 +444,9 @@ def case_discovery(release, workdir, log, wine_serial):
         stop(process, prefix)
 
 
-def case_settings(release, workdir, log, wine_serial):
+def case_settings(setup, log):
     """Settings live in the registry (HKCU) and persist across runs."""
-    prefix = Prefix(release, workdir, "settings")
+    prefix = setup.prefix("settings")
     key = r"HKCU\Software\TarnwickTerm\Tarnwick's Terminal V3.07"
     for run in (1, 2):
         if run == 2:
@@ -391,19 +479,36 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     release = os.path.abspath(sys.argv[1])
-    names = sys.argv[2:] or list(CASES)
+    names = sys.argv[2:]
+    test_serialport = None
+    if names[:1] == ["--test-serialport"] and len(names) >= 2:
+        test_serialport = os.path.abspath(names[1])
+        names = names[2:]
+    names = names or list(CASES)
+    unknown = [name for name in names if name not in CASES]
+    if unknown:
+        print("unknown cases: %s (known: %s)" % (" ".join(unknown), " ".join(CASES)), file=sys.stderr)
+        return 2
     workdir = tempfile.mkdtemp(prefix="tarnterm-wine-e2e.")
     started = time.monotonic()
-    wine_serial = WineSerial(release, workdir)
+    shim = build_modem_line_shim(workdir)
+    wine_serial = WineSerial(release, workdir, shim)
     print("PROBE %5.1f s  %s" % (time.monotonic() - started,
                                  "Wine runs the APC of a serial wait" if wine_serial.apc_runs else wine_serial.limit()),
           flush=True)
+    if test_serialport:
+        setup = Setup(test_release(release, test_serialport, workdir), workdir, shim, wine_serial, True)
+        print("TEST  the cases run with the test-only Qt5SerialPort.dll (SHA-256 %s) in place of the zip's (%s),"
+              " ptymodemlines preloaded" % (sha256(test_serialport)[:16],
+                                            sha256(os.path.join(release, "Qt5SerialPort.dll"))[:16]), flush=True)
+    else:
+        setup = Setup(release, workdir, None, wine_serial, False)
     failed = 0
     for name in names:
         started = time.monotonic()
         with open(os.path.join(workdir, name + ".log"), "wb") as log:
             try:
-                detail = CASES[name](release, workdir, log, wine_serial)
+                detail = CASES[name](setup, log)
                 print("PASS  %-13s %5.1f s  %s" % (name, time.monotonic() - started, detail), flush=True)
             except ExpectedFailure as limit:
                 print("XFAIL %-13s %5.1f s  %s" % (name, time.monotonic() - started, limit), flush=True)

@@ -6,9 +6,12 @@
  * arrives. Prints how long the call took, its status, whether the APC ran
  * and the event mask. With "event", the same wait the documented way
  * instead (WaitCommEvent with an event in the OVERLAPPED), then an overlapped
- * ReadFile: prints the mask and the bytes read.
+ * ReadFile: prints the mask and the bytes read. With "hangup", an overlapped
+ * ReadFileEx with nothing to read, ended by the device hanging up: prints the
+ * error it completes with.
  *
- * Usage: serialapc.exe \\.\COM7 [event]   (the device sends a byte 2 s after "waiting")
+ * Usage: serialapc.exe \\.\COM7 [event|hangup]
+ * (the device sends a byte, or hangs up, 2 s after "waiting")
  */
 #include <windows.h>
 #include <winternl.h>
@@ -30,6 +33,18 @@ static VOID NTAPI onComplete(PVOID context, PIO_STATUS_BLOCK status, ULONG reser
     apcRan = 1;
 }
 
+static volatile LONG readDone = 0;
+static DWORD readError = 0;
+static DWORD readCount = 0;
+
+static VOID CALLBACK onRead(DWORD error, DWORD count, LPOVERLAPPED overlapped)
+{
+    (void)overlapped;
+    readError = error;
+    readCount = count;
+    readDone = 1;
+}
+
 int main(int argc, char **argv)
 {
     const char *port = argc > 1 ? argv[1] : "\\\\.\\COM7";
@@ -41,6 +56,23 @@ int main(int argc, char **argv)
     COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
     SetCommTimeouts(handle, &timeouts);
     SetCommMask(handle, EV_RXCHAR);
+
+    if (argc > 2 && strcmp(argv[2], "hangup") == 0) {
+        static char buffer[64];
+        OVERLAPPED read = {0};
+        printf("waiting\n");
+        fflush(stdout);
+        const DWORD started = GetTickCount();
+        if (!ReadFileEx(handle, buffer, sizeof buffer, &read, onRead)) {
+            printf("ReadFileEx failed: %lu\n", GetLastError());
+            return 1;
+        }
+        for (int i = 0; i < 20 && !readDone; ++i)
+            SleepEx(500, TRUE);
+        printf("pending read %s after %lu ms with error %lu, %lu bytes\n", readDone ? "ended" : "still pending",
+               GetTickCount() - started, readError, readCount);
+        return readDone ? 0 : 1;
+    }
 
     if (argc > 2 && strcmp(argv[2], "event") == 0) {
         OVERLAPPED wait = {0};
