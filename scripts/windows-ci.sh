@@ -70,13 +70,26 @@ $wineserver -k 2>/dev/null || true
 unset WINEPREFIX
 
 phase "the test-only Qt5SerialPort.dll for Wine"
-test_serialport=$("$root/scripts/wine-qtserialport.sh" | tail -1)
-[ -f "$test_serialport" ] || fail "no test-only Qt5SerialPort.dll"
-echo "$test_serialport"
+# Without the upstream tarball (and no cached build) the cases still run,
+# with the zip's own DLL: those that need received bytes then report XFAIL
+# with the evidence, and this says why, loudly.
+status=0
+test_serialport=$("$root/scripts/wine-qtserialport.sh" | tail -1) || status=$?
+end_to_end_options=()
+if [ "$status" -eq 0 ]; then
+    [ -f "$test_serialport" ] || fail "no test-only Qt5SerialPort.dll"
+    echo "$test_serialport"
+    end_to_end_options=(--test-serialport "$test_serialport")
+elif [ "$status" -eq 3 ]; then
+    echo "WARNING: no test-only Qt5SerialPort.dll (see above): the cases that need received bytes run" \
+        "with the zip's DLL and report XFAIL" >&2
+else
+    fail "building the test-only Qt5SerialPort.dll failed"
+fi
 
 phase "end to end under Wine"
 mkdir -p "$work/release"
 (cd "$work/release" && cmake -E tar xf "$zip")
 xvfb-run -a -s "-screen 0 1280x1024x24" python3 "$root/tests/wine/endtoend.py" "$work/release/$folder" \
-    --test-serialport "$test_serialport"
+    "${end_to_end_options[@]}"
 phase "done"
