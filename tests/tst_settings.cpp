@@ -86,8 +86,6 @@ private slots:
     void hexMode_data();
     void hexMode();
     void enterWithReturnOnEveryStart();
-    void optionSwitches_data();
-    void optionSwitches();
     void holdOutputOnNoStart();
 };
 
@@ -143,6 +141,7 @@ void TestSettings::emptyStoreGivesDefaults()
     QVERIFY(w.action("actionEnter_with_Return")->isChecked());
     QVERIFY(w.action("actionTimestamps_Off")->isChecked());
     QVERIFY(!w.console()->deviceColours());
+    QVERIFY(!w.action("actionTerminal_Keys")->isChecked());
     QCOMPARE(w.window.statusBar()->currentMessage(),
              QStringLiteral("getting previews settings..."));
 }
@@ -169,6 +168,7 @@ void TestSettings::roundTrip()
         first.action("actionHexa_Mode")->setChecked(true);
         first.action("actionTimestamps_Since_Previous")->trigger();
         first.action("actionDevice_Colours")->setChecked(true);
+        first.action("actionTerminal_Keys")->setChecked(true);
         first.console()->setTermFont(font);
         first.console()->setFontColor(QColor(0x12, 0x34, 0x56));
         first.console()->setBackColor(QColor(0xab, 0xcd, 0xef));
@@ -179,6 +179,7 @@ void TestSettings::roundTrip()
     }
 
     QCOMPARE(storedValue(QStringLiteral("timestamps")).toInt(), 2);
+    QVERIFY(storedValue(QStringLiteral("terminalkeys")).toBool());
 
     Window second;
     QCOMPARE(second.window.pos(), QPoint(40, 30));
@@ -190,6 +191,7 @@ void TestSettings::roundTrip()
     QVERIFY(second.action("actionTimestamps_Since_Previous")->isChecked());
     QCOMPARE(second.console()->timestampMode(), TimestampMode::SincePrevious);
     QVERIFY(second.console()->deviceColours());
+    QVERIFY(second.action("actionTerminal_Keys")->isChecked());
 
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());
@@ -460,36 +462,6 @@ void TestSettings::enterWithReturnOnEveryStart()
     QVERIFY(again.action("actionEnter_with_Return")->isChecked());
 }
 
-
-// Switches kept under a key of their own, off when the key is absent.
-void TestSettings::optionSwitches_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("action");
-
-    QTest::newRow("terminal keys") << "terminalkeys" << "actionTerminal_Keys";
-}
-
-void TestSettings::optionSwitches()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, action);
-
-    {
-        Window w;
-        QVERIFY(!w.action(qPrintable(action))->isChecked());
-        w.action(qPrintable(action))->setChecked(true);
-        w.window.close();
-    }
-    QCOMPARE(storedValue(key).toBool(), true);
-    {
-        Window w;
-        QVERIFY(w.action(qPrintable(action))->isChecked());
-        w.action(qPrintable(action))->setChecked(false);
-        w.window.close();
-    }
-    QCOMPARE(storedValue(key).toBool(), false);
-}
 
 // Every run starts by following the output.
 void TestSettings::holdOutputOnNoStart()

@@ -34,11 +34,9 @@ void TarnTerm::keyInput(int key, QString text)
     qCDebug(keysCategory, "keycode 0x%x delay %d", key, delay);
     qCDebug(keysCategory) << "text : " << text;
 
-    if (!terminalSequence.isEmpty()) {
-        if (!writeToPort(terminalSequence))
-            showStatus(tr("Can't write through the serial port."));
-        return;
-    }
+    // A terminal key goes out like a typed one: at once, in one write.
+    if (!terminalSequence.isEmpty())
+        text = QString::fromLatin1(terminalSequence);
 
     if (key == KeyDispatch::pasteKey) {
         pacedSender->send(KeyDispatch::toPacedBytes(text), false);
