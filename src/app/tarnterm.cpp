@@ -9,6 +9,7 @@
 #include "namedportsource.h"
 #include "pacedsender.h"
 #include "receivelog.h"
+#include "saveaside.h"
 #include "serialport.h"
 #include "ui_zivid.h"
 #include "waitingpanel.h"
@@ -25,7 +26,6 @@
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QShortcutEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -339,23 +339,12 @@ void TarnTerm::saveCapture()
     if (!unshownBatches.isEmpty())
         showReceived();
 
-    // Written aside and renamed over the target only when complete, so a
-    // failed write never leaves a truncated capture in place of a good one.
-    // Where the folder takes no new file, an existing one is written directly.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        showCaptureError(window(), tr("save capture file Error!"), tr("Can't Open File"), fileName,
-                         file.errorString());
-        return;
-    }
     const bool html = fileName.contains(QLatin1String(".html"));
-    const bool written = html ? termView->writeHtml(&file) : termView->writePlainText(&file);
-    // commit() flushes the buffered bytes without noticing a short write (a
-    // full disk), and would then rename the cut-off file over the old one.
-    if (!written || !file.flush() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        showCaptureError(window(), tr("save capture file Error!"), tr("Can't Write File"), fileName, reason);
-    }
+    const SaveAsideResult result = saveAside(fileName, [this, html](QIODevice *file) {
+        return html ? termView->writeHtml(file) : termView->writePlainText(file);
+    });
+    if (!result.saved)
+        showCaptureError(window(), tr("save capture file Error!"),
+                         result.opened ? tr("Can't Write File") : tr("Can't Open File"), fileName,
+                         result.errorString);
 }
