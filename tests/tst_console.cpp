@@ -1,6 +1,8 @@
+#include "consoleexport.h"
 #include "consolemodel.h"
 #include "consolerows.h"
 #include "consoletext.h"
+#include "largeselection.h"
 #include "linetimelabel.h"
 #include "receivedtext.h"
 #include "testenvironment.h"
@@ -14,7 +16,6 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -55,7 +56,8 @@ private slots:
     void mouseSelects();
     void erasedTextLeavesTheSelection_data();
     void erasedTextLeavesTheSelection();
-    void largeSelectionIsSavedNotCopied();
+    void largeSelectionGoesToTheSaver_data();
+    void largeSelectionGoesToTheSaver();
     void controlBytesAreDimmedDigits_data();
     void controlBytesAreDimmedDigits();
     void caretShowsWhileActive();
@@ -239,9 +241,9 @@ void ConsoleTest::anySplitShowsWhatOneBatchShows()
             splitModel.addBatch(batch);
             at += batch.size();
         }
-        QCOMPARE(split.toPlainText(), whole.toPlainText());
+        QCOMPARE(ConsoleExport::toPlainText(split), ConsoleExport::toPlainText(whole));
         QCOMPARE(splitModel.text(), wholeModel.text());
-        QCOMPARE(whole.toPlainText(), wholeModel.text());
+        QCOMPARE(ConsoleExport::toPlainText(whole), wholeModel.text());
     }
 }
 
@@ -262,19 +264,19 @@ void ConsoleTest::largeTextMatchesTheModel()
         text.append(batch);
         model.addBatch(batch);
     }
-    QCOMPARE(text.toPlainText(), model.text());
+    QCOMPARE(ConsoleExport::toPlainText(text), model.text());
     QCOMPARE(text.lineCount(), model.text().count(QLatin1Char('\n')) + 1);
 
     QByteArray written;
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
-    QVERIFY(text.writePlainText(&buffer));
+    QVERIFY(ConsoleExport::writePlainText(text, &buffer));
     QCOMPARE(written, model.text().toLatin1());
 
     // Cut across the end of the first piece.
     const qint64 from = 2 * 1024 * 1024 - 1000;
     text.remove(from, from + 5000);
-    QCOMPARE(text.toPlainText(), model.text().remove(int(from), 5000));
+    QCOMPARE(ConsoleExport::toPlainText(text), model.text().remove(int(from), 5000));
     QCOMPARE(text.lineOf(from), model.text().left(int(from)).count(QLatin1Char('\n')));
 }
 
@@ -391,7 +393,7 @@ void ConsoleTest::storeMatchesTheModel()
         }
         rows.update(text);
         const QByteArray expected = model.text().toLatin1();
-        QCOMPARE(text.toPlainText(), model.text());
+        QCOMPARE(ConsoleExport::toPlainText(text), model.text());
         QCOMPARE(shownRows(text, rows), modelRows(expected, model.marks(), columns));
         QList<qint64> times;
         for (qint64 line = 0; line < text.lineCount(); ++line) {
@@ -404,7 +406,7 @@ void ConsoleTest::storeMatchesTheModel()
         QByteArray written;
         QBuffer buffer(&written);
         buffer.open(QIODevice::WriteOnly);
-        QVERIFY(text.writePlainText(&buffer, from, to));
+        QVERIFY(ConsoleExport::writePlainText(text, &buffer, from, to));
         QCOMPARE(written, expected.mid(from, to - from));
         for (qint64 position = 0; position <= text.size(); position += 1 + random.bounded(7)) {
             const qint64 line = text.lineOf(position);
@@ -425,7 +427,7 @@ void ConsoleTest::deleteMovesAMarkAcrossChunks()
     text.append("stuvwxyzABCDEF");
     text.remove(16, 20);
     text.remove(10, 16);
-    QCOMPARE(text.toPlainText(), QStringLiteral("abcdefghijuvwxyzABCDEF"));
+    QCOMPARE(ConsoleExport::toPlainText(text), QStringLiteral("abcdefghijuvwxyzABCDEF"));
     QCOMPARE(text.lineCount(), qint64(2));
     QCOMPARE(text.lineStart(1), qint64(10));
     QCOMPARE(text.marksBefore(1), 2);
@@ -700,35 +702,33 @@ void ConsoleTest::erasedTextLeavesTheSelection()
     QTEST(view.selectedText(), "selected");
 }
 
-// Past the limit the clipboard keeps what it had; the selection goes to the
-// file the user names, whole, or nowhere, and Cut then deletes nothing.
-void ConsoleTest::largeSelectionIsSavedNotCopied()
+void ConsoleTest::largeSelectionGoesToTheSaver_data()
 {
-    const QByteArray line("0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\n");
-    const QByteArray text = line.repeated(int(ZIvidView::clipboardLimit / line.size()) + 1);
-    ZIvidView view;
-    view.displayData(text);
-    view.selectAll();
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QTemporaryDir dir;
-    QString fileName = dir.filePath(QStringLiteral("selection.log"));
-    QList<qint64> asked;
-    view.setLargeSelectionFileNameProvider([&](qint64 size) {
-        asked << size;
-        return fileName;
-    });
-    view.copy();
-    QCOMPARE(asked, QList<qint64>({text.size()}));
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-    // A text file with the system's line ends, as a capture is.
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    QVERIFY(file.readAll() == text);
+    QTest::addColumn<int>("saver");
+    QTest::addColumn<bool>("cutDeletes");
+    QTest::newRow("none installed") << 0 << false;
+    QTest::newRow("not saved") << 1 << false;
+    QTest::newRow("saved") << 2 << true;
+}
 
-    fileName.clear();
+// Past the limit the clipboard keeps what it had and the selection goes to
+// the saver, given its size; Cut deletes it only when it was saved.
+void ConsoleTest::largeSelectionGoesToTheSaver()
+{
+    QFETCH(int, saver);
+    QFETCH(bool, cutDeletes);
+    ZIvidView view;
+    const QByteArray text = selectMoreThanTheClipboardTakes(view);
+    QList<qint64> asked;
+    if (saver > 0) {
+        view.setLargeSelectionSaver([&asked, saver](qint64 size) {
+            asked << size;
+            return saver == 2;
+        });
+    }
     view.cut();
-    QCOMPARE(asked.size(), 2);
-    QCOMPARE(view.textSize(), qint64(text.size()));
+    QCOMPARE(asked, saver > 0 ? QList<qint64>({text.size()}) : QList<qint64>());
+    QCOMPARE(view.textSize(), cutDeletes ? qint64(0) : qint64(text.size()));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 }
 

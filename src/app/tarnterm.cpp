@@ -2,10 +2,12 @@
 
 #include "connectionbar.h"
 #include "connectionwatch.h"
+#include "dialogappearancepicker.h"
 #include "findbar.h"
 #include "functiondlg.h"
 #include "hexview.h"
 #include "keydispatch.h"
+#include "largeselectionsaver.h"
 #include "namedportsource.h"
 #include "pacedsender.h"
 #include "receivelog.h"
@@ -84,6 +86,8 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     termView = new ZIvidView(this);
     termView->setDisabled(true);
+    termView->setAppearancePicker(std::make_shared<DialogAppearancePicker>());
+    termView->setLargeSelectionSaver(LargeSelectionSaver(termView));
     connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
     connect(ui->actionHold_Output, &QAction::toggled, termView, &ZIvidView::setHoldOutput);
     connect(ui->actionTerminal_Keys, &QAction::toggled, this, &TarnTerm::setTerminalKeys);

@@ -1,8 +1,8 @@
 #include "consolerows.h"
 
+#include "cellwalker.h"
 #include "colourruns.h"
 #include "consoletext.h"
-#include "stylecursor.h"
 
 #include <algorithm>
 
@@ -59,27 +59,17 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
         state->column = 0;
     }
     const qint64 start = info.start;
-    qint64 i = state->scanned;
     int column = state->column;
     // Colour sequences take no cells: a row ends before the first byte
     // that needs one.
-    StyleCursor colours(text.colours(), start + i);
-    while (i < length) {
-        if (start + i == colours.nextHidden()) {
-            i = colours.skip() - start;
-            continue;
+    CellWalker(text, start + state->scanned).walk(start + length, [&](qint64 position, char c) {
+        if (column >= m_columns) {
+            state->starts.push_back(position - start);
+            column = 0;
         }
-        qint64 available = 0;
-        const char *bytes = text.piece(start + i, &available);
-        const qint64 end = std::min({length, i + available, colours.nextHidden() - start});
-        for (; i < end; ++i, ++bytes) {
-            if (column >= m_columns) {
-                state->starts.push_back(i);
-                column = 0;
-            }
-            column = cellEnd(*bytes, column);
-        }
-    }
+        column = cellEnd(c, column);
+        return true;
+    });
     state->scanned = length;
     state->column = column;
     const qint64 rows = 1 + qint64(state->starts.size());

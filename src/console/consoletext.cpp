@@ -2,12 +2,9 @@
 
 #include "chunkmemory.h"
 #include "colourruns.h"
-#include "colouredhtml.h"
 #include "receivedtext.h"
 
-#include <QBuffer>
 #include <QDateTime>
-#include <QIODevice>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -561,107 +558,4 @@ QByteArray ConsoleText::mid(qint64 from, qint64 count) const
         count -= length;
     }
     return bytes;
-}
-
-QString ConsoleText::toPlainText() const
-{
-    if (m_size > maxArraySize) {
-        qCWarning(textLog) << "text of" << m_size << "characters too long for one string";
-        return QString();
-    }
-    return QString::fromLatin1(mid(0, m_size));
-}
-
-bool ConsoleText::writePlainText(QIODevice *device, qint64 from, qint64 to) const
-{
-    from = std::clamp<qint64>(from, 0, m_size);
-    to = std::clamp<qint64>(to, from, m_size);
-    while (from < to) {
-        qint64 available = 0;
-        const char *in = piece(from, &available);
-        const qint64 length = std::min(to - from, available);
-        if (device->write(in, length) != length)
-            return false;
-        from += length;
-    }
-    return true;
-}
-
-// Buffered, since a prefix is a write of its own for every line.
-bool ConsoleText::writePlainText(QIODevice *device, const LinePrefix &prefix) const
-{
-    constexpr qint64 flushSize = 1 << 20;
-    QByteArray out;
-    const auto flush = [&] {
-        const bool written = device->write(out) == out.size();
-        out.clear();
-        return written;
-    };
-    qint64 position = 0;
-    bool lineBegins = true;
-    while (position < m_size) {
-        qint64 available = 0;
-        const char *in = piece(position, &available);
-        const void *lineBreak = std::memchr(in, '\n', size_t(available));
-        const qint64 length = lineBreak ? static_cast<const char *>(lineBreak) - in + 1 : available;
-        if (lineBegins)
-            out += prefix(lineOf(position));
-        if (out.size() + length > flushSize) {
-            if (!flush() || device->write(in, length) != length)
-                return false;
-        } else {
-            out.append(in, int(length));
-        }
-        lineBegins = lineBreak != nullptr;
-        position += length;
-    }
-    return flush();
-}
-
-bool ConsoleText::writeHtml(QIODevice *device, const LinePrefix &prefix) const
-{
-    // The newline after <pre> is dropped by every reader, so a text that
-    // starts with a line break keeps it.
-    static const char head[] =
-        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
-        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">\n"
-        "<title>Capture</title></head><body>\n<pre>\n";
-    static const char tail[] = "</pre>\n</body></html>\n";
-    if (device->write(head) != qint64(sizeof head - 1))
-        return false;
-    if (m_colours)
-        return ColouredHtml::writeBody(*this, device, prefix) && device->write(tail) == qint64(sizeof tail - 1);
-    QByteArray escaped;
-    qint64 position = 0;
-    bool lineBegins = true;
-    for (const Chunk &chunk : m_chunks) {
-        escaped.clear();
-        // A chunk is at most maxChunkSize, well inside a QByteArray.
-        escaped.reserve(int(chunk.fill + chunk.fill / 8));
-        for (qint64 j = 0; j < chunk.fill; ++j) {
-            if (lineBegins && prefix)
-                escaped += prefix(lineOf(position + j));
-            lineBegins = chunk.data[j] == '\n';
-            switch (chunk.data[j]) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += chunk.data[j];
-            }
-        }
-        if (device->write(escaped) != escaped.size())
-            return false;
-        position += chunk.fill;
-    }
-    return device->write(tail) == qint64(sizeof tail - 1);
-}
-
-QString ConsoleText::toHtml() const
-{
-    QByteArray html;
-    QBuffer buffer(&html);
-    buffer.open(QIODevice::WriteOnly);
-    writeHtml(&buffer);
-    return QString::fromLatin1(html);
 }

@@ -6,13 +6,11 @@
 #include <QString>
 #include <QTime>
 
-#include <functional>
 #include <optional>
 #include <memory>
 #include <vector>
 
 class ColourRuns;
-class QIODevice;
 
 // The console's text, no widget: Latin-1 characters exactly as shown, each
 // line break one '\n', held in chunks that are never moved. A chunk may be
@@ -108,18 +106,6 @@ public:
     // The lowest line that changed or went since the last markSeen().
     qint64 firstChangedLine() const;
     void markSeen();
-
-    // Empty past maxArraySize characters.
-    QString toPlainText() const;
-    // Written before each line of a capture, given the line; the lines a
-    // mark starts have no break in the text and get none.
-    using LinePrefix = std::function<QByteArray(qint64 line)>;
-    // All write a chunk at a time and return false when a write fails.
-    bool writePlainText(QIODevice *device) const { return writePlainText(device, 0, m_size); }
-    bool writePlainText(QIODevice *device, qint64 from, qint64 to) const;
-    bool writePlainText(QIODevice *device, const LinePrefix &prefix) const;
-    bool writeHtml(QIODevice *device, const LinePrefix &prefix = {}) const;
-    QString toHtml() const;
 
 private:
     static constexpr quint32 offsetMask = (quint32(1) << 29) - 1;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "consolepainter.h"
 #include "consolerows.h"
 #include "consoletext.h"
+#include "consoleviewport.h"
 #include "linetimelabel.h"
 #include "textsearch.h"
-#include "textstyle.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -12,8 +13,10 @@
 
 #include <functional>
 #include <limits>
+#include <memory>
 #include <utility>
 
+class AppearancePicker;
 class HoldMarker;
 class QIODevice;
 class QMenu;
@@ -64,22 +67,18 @@ public:
     bool writePlainText(QIODevice *device) const;
     bool writeHtml(QIODevice *device) const;
     // Streams the characters in [from, to), a chunk at a time.
-    bool writePlainText(QIODevice *device, qint64 from, qint64 to) const
-    {
-        return m_text.writePlainText(device, from, to);
-    }
+    bool writePlainText(QIODevice *device, qint64 from, qint64 to) const;
 
     QString selectedText() const;
     // Streams the selection into a file a chunk at a time; false when a write failed.
     bool writeSelection(QIODevice *device) const;
     void selectAll();
-    // A selection above clipboardLimit is not copied: the user is told why
-    // and offered to save it to a file.
+    // A selection above clipboardLimit is not copied: it goes to the saver.
     void copy();
-    // Where copy() saves a selection too large for the clipboard, given its
-    // size; an empty name saves nothing. By default a message box explains
-    // and a file dialog asks.
-    void setLargeSelectionFileNameProvider(std::function<QString(qint64)> provider);
+    // Saves a selection too large for the clipboard, given its size, and
+    // says whether it did; Cut deletes the selection only then. Without
+    // one such a selection goes nowhere.
+    void setLargeSelectionSaver(std::function<bool(qint64 size)> saver);
     void cut();
     void deleteSelection();
     // Sends the clipboard's text as one paste.
@@ -95,13 +94,13 @@ public:
     // marker counts the lines below the screen. A key press still goes to
     // the end, and so does letting go.
     void setHoldOutput(bool on);
-    bool holdOutput() const { return m_hold; }
+    bool holdOutput() const { return m_consoleViewport.hold(); }
     // Lines of text below the last one on screen.
     qint64 linesBelow() const;
 
     // The gutter left of the text: a time for each line, or none.
     void setTimestampMode(TimestampMode mode);
-    TimestampMode timestampMode() const { return m_timestampMode; }
+    TimestampMode timestampMode() const { return m_consoleViewport.timestampMode(); }
     // What the gutter shows for the line; empty when it shows nothing.
     QString timestampLabel(qint64 line) const;
     qint64 lineCount() const { return m_text.lineCount(); }
@@ -114,14 +113,17 @@ public:
     void setBackColor(const QColor &color);
     // What the text is drawn in: the chosen font, or the system's fixed-width
     // font when the chosen family is not installed.
-    const QFont &drawingFont() const { return m_drawingFont; }
+    const QFont &drawingFont() const { return m_painter.font(); }
+    // What changeFont(), changeFontColor() and changeBackColor() ask; with
+    // none they do nothing.
+    void setAppearancePicker(std::shared_ptr<AppearancePicker> picker);
 
     // Find over the text; its matches are drawn while find is open.
     TextSearch *search() const { return m_search; }
     // While open, received data does not move the view (a key press still
     // brings it to the end), and the view shows each match found.
     void setFindOpen(bool open);
-    bool isFindOpen() const { return m_findOpen; }
+    bool isFindOpen() const { return m_consoleViewport.findOpen(); }
     // Where the text on screen begins: a search starts there.
     qint64 firstVisiblePosition() const;
     // Colour sequences from the device are drawn as colour instead of as
@@ -131,6 +133,9 @@ public:
     // Whether [from, to) of the text holds a byte of a colour sequence, which
     // is not drawn; never with device colours off.
     bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
+
+    // The key code keyInput() reports a paste with.
+    static constexpr int pasteKey = Qt::Key_F35;
 
 signals:
     void keyInput(int, QString);
@@ -161,8 +166,6 @@ protected:
 private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
     bool copySelection();
-    bool saveLargeSelection(qint64 size);
-    QString askLargeSelectionFileName(qint64 size);
     QRect caretRect() const;
     bool runTerminalShortcut(const QKeyEvent *event);
     void applyStyleSheet();
@@ -174,69 +177,34 @@ private:
     void updateRows();
     void refresh();
     void updateColumns();
-    int lineHeight() const { return m_lineHeight; }
+    void keepTopLine(qint64 topLine);
     int pageRows() const;
-    // Where the text's first cell starts, right of the gutter.
-    qreal textLeft() const;
-    ConsoleText::LinePrefix capturePrefix() const;
+    std::function<QByteArray(qint64)> capturePrefix() const;
     qint64 positionAt(const QPoint &point) const;
     void selectTo(qint64 position);
-    // [from, to) of the selection, within the text.
-    std::pair<qint64, qint64> selection() const;
-    void drawRow(QPainter &painter, qint64 line, qint64 rowInLine, qreal y);
-    void drawMark(QPainter &painter, const QTime &time, qreal y);
-    void drawTimestamp(QPainter &painter, qint64 line, qreal y);
-    void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c);
     void setUpFind();
-    qint64 positionOfRow(qint64 row) const;
     void showMatch(qint64 from);
     void collectVisibleMatches(qint64 firstRow, qint64 endRow);
-    void fillFindHighlight(QPainter &painter, qint64 position, const QRectF &cell);
-    // A device style in the view's colours; `back` stays invalid where the
-    // console's background shows.
-    struct DeviceInk
-    {
-        QColor text;
-        QColor back;
-        bool bold;
-    };
-    DeviceInk deviceInk(const TextStyle &style, const QColor &text, const QColor &back) const;
-    QFont boldFont() const;
 
     QFont m_termFont;
     QColor m_fontColor;
     QColor m_backColor;
-    QFont m_drawingFont;
 
     ConsoleText m_text;
     ConsoleRows m_rows;
+    ConsoleViewport m_consoleViewport;
+    ConsolePainter m_painter;
 
-    // Cells: every character takes cellWidth; some glyphs of a proportional
-    // font are narrower or wider and are drawn one by one.
-    qreal m_cellWidth = 8;
-    int m_lineHeight = 16;
-    int m_ascent = 12;
-    bool m_fitsCell[256] = {};
-    // Control bytes show as their two hex digits, drawn as pixels this
-    // many screen pixels wide and high.
-    int m_pictureScaleX = 1;
-    int m_pictureScaleY = 2;
-
-    TimestampMode m_timestampMode = TimestampMode::Off;
-    bool m_pinned = true;
     // The first row whose text changed since the last refresh.
     qint64 m_changedFromRow = 0;
     bool m_refreshPending = false;
-    qint64 m_anchor = 0;
-    qint64 m_cursor = 0;
     bool m_selecting = false;
     bool m_terminalShortcuts = false;
-    bool m_hold = false;
     HoldMarker *m_holdMarker = nullptr;
-    std::function<QString(qint64)> m_largeSelectionFileName;
+    std::function<bool(qint64)> m_largeSelectionSaver;
+    std::shared_ptr<AppearancePicker> m_appearancePicker;
 
     TextSearch *m_search = nullptr;
-    bool m_findOpen = false;
     // The matches on screen, found once per paint.
     std::vector<TextSearch::Match> m_visibleMatches;
 };
