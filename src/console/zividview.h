@@ -132,6 +132,9 @@ public:
     // is not drawn; never with device colours off.
     bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
 
+    // The key code keyInput() reports a paste with.
+    static constexpr int pasteKey = Qt::Key_F35;
+
 signals:
     void keyInput(int, QString);
 
