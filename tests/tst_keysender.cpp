@@ -49,8 +49,6 @@ void KeySenderTest::sends_data()
     QTest::newRow("typed key") << Report::Key << int(Qt::Key_A) << "a" << true << QList<QByteArray> {"a"};
     QTest::newRow("typed key, nothing connected") << Report::Key << int(Qt::Key_A) << "a" << false
                                                   << QList<QByteArray> {};
-    QTest::newRow("Return") << Report::Key << int(Qt::Key_Return) << "\r" << true << QList<QByteArray> {"\r\n"};
-    QTest::newRow("arrow") << Report::Key << int(Qt::Key_Up) << "" << true << QList<QByteArray> {};
     QTest::newRow("arrow as terminal key") << Report::TerminalKey << int(Qt::Key_Up) << "" << true
                                            << QList<QByteArray> {"\x1b[A"};
     QTest::newRow("function key with CR") << Report::Key << int(Qt::Key_F2) << "" << true
