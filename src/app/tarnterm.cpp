@@ -1,17 +1,18 @@
 #include "tarnterm.h"
 
+#include "capturesaver.h"
 #include "connectionbar.h"
+#include "connectionpresenter.h"
 #include "connectionwatch.h"
 #include "dialogappearancepicker.h"
 #include "findbar.h"
 #include "functiondlg.h"
 #include "hexview.h"
-#include "keydispatch.h"
+#include "keysender.h"
 #include "largeselectionsaver.h"
 #include "namedportsource.h"
-#include "pacedsender.h"
+#include "receivefeed.h"
 #include "receivelog.h"
-#include "saveaside.h"
 #include "serialport.h"
 #include "ui_zivid.h"
 #include "waitingpanel.h"
@@ -19,13 +20,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
 #include <QDebug>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShortcutEvent>
@@ -38,26 +36,6 @@
 #include <utility>
 
 const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
-
-namespace {
-
-// Off by default: it writes every byte the device sends, and a terminal
-// started from the desktop would fill the journal with them. Switched on with
-// QT_LOGGING_RULES="tarnterm.receive.debug=true".
-Q_LOGGING_CATEGORY(receiveCategory, "tarnterm.receive", QtInfoMsg)
-
-// The longest the console lags behind while bytes keep arriving.
-constexpr int showInterval = 40;
-
-void showCaptureError(QWidget *parent, const QString &title, const QString &text, const QString &fileName,
-                      const QString &reason)
-{
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
-    box.setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + reason);
-    box.exec();
-}
-
-} // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
@@ -72,6 +50,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
         lfFlags.append({key, false});
     }
     delay = 5;
+    createKeySender();
 
     connect(ui->actionAbout_This_Program, &QAction::triggered, this, &TarnTerm::about);
     connect(ui->action_Toolbar, &QAction::toggled, ui->toolBar, &QToolBar::setHidden);
@@ -82,7 +61,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
             [this] { ui->action_Toolbar->setChecked(ui->toolBar->isHidden()); });
     connect(ui->actionHexa_Mode, &QAction::toggled, this, &TarnTerm::setHexamode);
     connect(ui->actionEnter_with_Return, &QAction::toggled, this, &TarnTerm::setEnterWithCR);
-    ui->actionEnter_with_Return->setChecked(enterWithCR);
+    ui->actionEnter_with_Return->setChecked(keySender->enterWithCR());
 
     termView = new ZIvidView(this);
     termView->setDisabled(true);
@@ -94,7 +73,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     auto *textLayout = new QHBoxLayout(ui->textGroup);
     textLayout->addWidget(termView);
     // Takes the console's place while no device is connected and there is
-    // nothing to read; see showWaiting().
+    // nothing to read; see ConnectionPresenter.
     waitingPanel = new WaitingPanel(ui->textGroup);
     textLayout->addWidget(waitingPanel);
     connectionBar = new ConnectionBar(ui->centralwidget);
@@ -103,13 +82,15 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->textGroup) + 1, findBar);
     connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
     receiveLog = new ReceiveLog(this);
-    watchReceiveLog();
 
     hexEdit = new HexView(nullptr);
     hexEdit->setDisabled(true);
     hexEdit->setReadOnly(true);
     auto *hexLayout = new QVBoxLayout(ui->hexaGroup);
     hexLayout->addWidget(hexEdit);
+    receiveFeed = new ReceiveFeed(termView, hexEdit, this);
+    watchReceiveLog();
+    captureSaver = std::make_unique<CaptureSaver>(termView, receiveFeed, this);
 
     connect(ui->actionFunction_Settings, &QAction::triggered, this, &TarnTerm::functionSetting);
     connect(ui->action_Font, &QAction::triggered, termView, &ZIvidView::changeFont);
@@ -126,29 +107,10 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     ui->menubar->installEventFilter(this);
     ui->actionHexa_Mode->installEventFilter(this);
 
-    showTimer = new QTimer(this);
-    showTimer->setSingleShot(true);
-    showTimer->setInterval(showInterval);
-    connect(showTimer, &QTimer::timeout, this, [this] {
-        if (unshownBatches.isEmpty())
-            return;
-        showReceived();
-        showTimer->start();
-    });
-
     setWindowTitle(versionString);
     loadSettings();
 
-    watch = new ConnectionWatch(this);
-    connect(watch, &ConnectionWatch::connected, this, &TarnTerm::showConnected);
-    connect(watch, &ConnectionWatch::disconnected, this, &TarnTerm::showDisconnected);
-    connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
-    connect(watch, &ConnectionWatch::openFailed, this, &TarnTerm::showOpenFailure);
-    pacedSender = new PacedSender([this](const QByteArray &bytes) { return writeToPort(bytes); },
-                                  [this] { return delay; }, this);
-    connect(pacedSender, &PacedSender::writeFailed, this,
-            [this] { showStatus(tr("Can't write through the serial port.")); });
-    disconnectDevice();
+    createConnectionWatch();
 
     checkTimer = new QTimer(this);
     connect(checkTimer, &QTimer::timeout, this, &TarnTerm::checkConnection);
@@ -164,6 +126,43 @@ TarnTerm::~TarnTerm()
 SerialPort *TarnTerm::currentPort() const
 {
     return watch->port();
+}
+
+// The function-key table and the delay stay the settings'; the sender reads
+// them at every send. The port is looked up for every write: the watch may
+// have dropped it since the last one.
+void TarnTerm::createKeySender()
+{
+    keySender = new KeySender(
+        {functionKeys, crFlags, lfFlags, delay},
+        [this](const QByteArray &bytes) {
+            SerialPort *port = currentPort();
+            return port && port->writeBytes(bytes);
+        },
+        [this] { return currentPort() != nullptr; }, this);
+    connect(keySender, &KeySender::writeFailed, this,
+            [this] { showStatus(tr("Can't write through the serial port.")); });
+}
+
+void TarnTerm::createConnectionWatch()
+{
+    watch = new ConnectionWatch(this);
+    connectionPresenter = new ConnectionPresenter({termView, hexEdit, waitingPanel, connectionBar}, watch,
+                                                  keySender, receiveFeed, this);
+    connect(watch, &ConnectionWatch::connected, this, [this](SerialPort *port) {
+        connect(port, &SerialPort::readComm, this, &TarnTerm::readComm);
+        connectionPresenter->showConnected();
+        ui->hexaGroup->setVisible(hexamode);
+    });
+    connect(watch, &ConnectionWatch::disconnected, connectionPresenter, &ConnectionPresenter::showDisconnected);
+    connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
+    connect(watch, &ConnectionWatch::openFailed, connectionPresenter, &ConnectionPresenter::showOpenFailure);
+    watch->disconnectDevice();
+}
+
+void TarnTerm::checkConnection()
+{
+    watch->checkConnection();
 }
 
 void TarnTerm::setDeviceSource(DeviceSource *source)
@@ -194,10 +193,11 @@ void TarnTerm::setReceiveLog(ReceiveLog *log)
     watchReceiveLog();
 }
 
-// A log that stops is said in the bar, where the watch's status messages
+// Every received byte goes to the log; a log that stops is said in the bar, where the watch's status messages
 // cannot overwrite it, until the user closes it.
 void TarnTerm::watchReceiveLog()
 {
+    receiveFeed->setReceiveLog(receiveLog);
     connect(receiveLog, &ReceiveLog::failed, this, [this](const QString &fileName, const QString &reason) {
         connectionBar->addNotice(tr("Can't write the log file %1 (%2); logging stopped.")
                                      .arg(QDir::toNativeSeparators(fileName), reason));
@@ -206,12 +206,12 @@ void TarnTerm::watchReceiveLog()
 
 void TarnTerm::setCaptureFileNameProvider(std::function<QString()> provider)
 {
-    captureFileNameProvider = std::move(provider);
+    captureSaver->setFileNameProvider(std::move(provider));
 }
 
 void TarnTerm::setArrivalClock(std::function<qint64()> clock)
 {
-    arrivalClock = std::move(clock);
+    receiveFeed->setArrivalClock(std::move(clock));
 }
 
 void TarnTerm::connectTimestamps()
@@ -242,13 +242,21 @@ void TarnTerm::setHexamode(bool on)
 
 void TarnTerm::setEnterWithCR(bool on)
 {
-    enterWithCR = on;
+    keySender->setEnterWithCR(on);
 }
 
 void TarnTerm::setTerminalKeys(bool on)
 {
-    terminalKeys = on;
+    keySender->setTerminalKeys(on);
     termView->setTerminalShortcuts(on);
+}
+
+void TarnTerm::keyInput(int key, QString text)
+{
+    if (key == ZIvidView::pasteKey)
+        keySender->paste(key, text);
+    else
+        keySender->keyInput(key, std::move(text));
 }
 
 // The actions have no status tips, and the empty one Qt sends on hovering a
@@ -263,7 +271,7 @@ bool TarnTerm::event(QEvent *event)
 void TarnTerm::closeEvent(QCloseEvent *event)
 {
     qDebug() << "closeEvent";
-    disconnectDevice();
+    watch->disconnectDevice();
     storeSettings();
     if (functionDlg && functionDlg->isVisible())
         functionDlg->close();
@@ -280,44 +288,15 @@ bool TarnTerm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The hex view takes every batch at once. A device sends up to 16,000 small
-// batches a second, and a repaint per batch would cost far more than the
-// batch, so while bytes keep coming the console takes the batches held since
-// the last time at most once per showInterval; the first batch after a
-// pause is shown at once.
 void TarnTerm::readComm()
 {
-    // Before anything else, so that lines show when they came, not when
-    // the console got round to them.
-    unshownArrivals.append(arrivalClock ? arrivalClock() : QDateTime::currentMSecsSinceEpoch());
-    SerialPort *serialPort = currentPort();
-    QByteArray batch;
-    if (serialPort)
-        batch.swap(serialPort->receivedBytes);
-    qCDebug(receiveCategory) << "TarnTerm::readComm() : " << batch;
-    receiveLog->append(batch);
-    hexEdit->appendData(batch);
-    unshownBatches.append(batch);
-    if (!showTimer->isActive()) {
-        showReceived();
-        showTimer->start();
-    }
-}
-
-void TarnTerm::showReceived()
-{
-    termView->displayBatches(std::exchange(unshownBatches, {}), std::exchange(unshownArrivals, {}));
-    hexEdit->scrollToEnd();
+    receiveFeed->readFrom(currentPort());
 }
 
 void TarnTerm::clearScreen()
 {
-    unshownBatches.clear();
-    unshownArrivals.clear();
-    termView->clear();
-    hexEdit->setData(QByteArray());
-    if (!connected)
-        showWaiting();
+    receiveFeed->clear();
+    connectionPresenter->showWaitingIfDisconnected();
 }
 
 void TarnTerm::about()
@@ -327,28 +306,7 @@ void TarnTerm::about()
     QMessageBox::about(this, QStringLiteral("About "), text);
 }
 
-QString TarnTerm::askCaptureFileName()
-{
-    if (captureFileNameProvider)
-        return captureFileNameProvider();
-    return QFileDialog::getSaveFileName(this, tr("Save Capture File"), QString(),
-                                        tr("html Files (*.html);;log Files (*.log)"));
-}
-
 void TarnTerm::saveCapture()
 {
-    const QString fileName = askCaptureFileName();
-    if (fileName.isEmpty())
-        return;
-    if (!unshownBatches.isEmpty())
-        showReceived();
-
-    const bool html = fileName.contains(QLatin1String(".html"));
-    const SaveAsideResult result = saveAside(fileName, [this, html](QIODevice *file) {
-        return html ? termView->writeHtml(file) : termView->writePlainText(file);
-    });
-    if (!result.saved)
-        showCaptureError(window(), tr("save capture file Error!"),
-                         result.opened ? tr("Can't Write File") : tr("Can't Open File"), fileName,
-                         result.errorString);
+    captureSaver->save();
 }

@@ -6,14 +6,18 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
+class CaptureSaver;
 class ConnectionBar;
+class ConnectionPresenter;
 class ConnectionWatch;
 class DeviceSource;
 class FindBar;
 class FunctionDlg;
 class HexView;
-class PacedSender;
+class KeySender;
+class ReceiveFeed;
 class ReceiveLog;
 class QTimer;
 class SerialPort;
@@ -26,8 +30,9 @@ class ZIvid;
 
 extern const QString versionString;
 
-// The one main window: console, hex view, function keys, and the watch that
-// finds the device once a second and follows it as it comes and goes.
+// The one main window: where the console, the hex view, the key sender, the
+// receive feed and the watch that finds the device once a second meet. It
+// holds the menus and the settings; each job is done by its own class.
 class TarnTerm : public QMainWindow
 {
     Q_OBJECT
@@ -87,21 +92,13 @@ private slots:
 
 private:
     void showStatus(const QString &text);
-    void showReceived();
-    bool writeToPort(const QByteArray &bytes);
+    void createKeySender();
+    void createConnectionWatch();
     void openFunctionDlg();
     void loadSettings();
     void storeSettings();
-    void showConnected(SerialPort *port);
-    void disconnectDevice();
-    void showDisconnected();
-    // The waiting panel while both views are empty, else the views with
-    // the connection bar saying what the terminal waits for.
-    void showWaiting();
-    void showOpenFailure(const QString &portName, const QString &reason);
     void watchReceiveLog();
     void connectTimestamps();
-    QString askCaptureFileName();
 
     Ui::ZIvid *ui;
     FunctionKeyList functionKeys;
@@ -116,17 +113,10 @@ private:
     HexView *hexEdit = nullptr;
     int delay = 5;
     ConnectionWatch *watch = nullptr;
-    PacedSender *pacedSender = nullptr;
+    ConnectionPresenter *connectionPresenter = nullptr;
+    KeySender *keySender = nullptr;
+    ReceiveFeed *receiveFeed = nullptr;
+    std::unique_ptr<CaptureSaver> captureSaver;
     QTimer *checkTimer = nullptr;
-    // Batches in the hex view but not yet in the console; see readComm().
-    QList<QByteArray> unshownBatches;
-    QList<qint64> unshownArrivals;
-    std::function<qint64()> arrivalClock;
-    QTimer *showTimer = nullptr;
     bool hexamode = false;
-    bool connected = false;
-    bool enterWithCR = true;
-    bool terminalKeys = false;
-
-    std::function<QString()> captureFileNameProvider;
 };

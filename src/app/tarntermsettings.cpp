@@ -4,6 +4,7 @@
 #include "tarnterm.h"
 
 #include "functiondlg.h"
+#include "keysender.h"
 #include "ui_zivid.h"
 #include "zividview.h"
 
@@ -165,7 +166,7 @@ void TarnTerm::storeSettings()
         store->setValue(numbered('L', i + 1), lfFlags.at(i).flag);
     store->setValue(QStringLiteral("delay"), QString::number(delay));
     store->setValue(QStringLiteral("isHexamode"), hexamode);
-    store->setValue(QStringLiteral("terminalkeys"), terminalKeys);
+    store->setValue(QStringLiteral("terminalkeys"), keySender->terminalKeys());
     store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
     store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
 }

@@ -6,9 +6,6 @@
 // The rules that turn the console's key reports into bytes for the device.
 namespace KeyDispatch {
 
-// The console reports a paste with the key code of F35.
-constexpr int pasteKey = 0x01000052;
-
 // Keys that send nothing: Escape, Tab, Backtab, the editing and navigation
 // keys and the modifiers.
 bool isIgnoredKey(int key);
