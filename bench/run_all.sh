@@ -22,7 +22,7 @@ find_megabytes=${FIND_MEGABYTES:-1024}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
-    bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours >/dev/null
+    bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -58,6 +58,8 @@ run bench_linetimes 64
 if command -v valgrind >/dev/null; then
     echo "running callgrind_colours.sh" >&2
     "$root/bench/callgrind_colours.sh" "$build" >>"$results"
+    echo "running callgrind_paths.sh" >&2
+    "$root/bench/callgrind_paths.sh" "$build" >>"$results"
 fi
 
 qt=$(qmake -query QT_VERSION 2>/dev/null || pkg-config --modversion Qt5Core 2>/dev/null || echo unknown)
