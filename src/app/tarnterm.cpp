@@ -256,7 +256,7 @@ void TarnTerm::keyInput(int key, QString text)
     if (key == ZIvidView::pasteKey)
         keySender->paste(key, text);
     else
-        keySender->keyInput(key, std::move(text));
+        keySender->keyInput(key, std::move(text), termView->keyIsAutoRepeat());
 }
 
 // The actions have no status tips, and the empty one Qt sends on hovering a

@@ -12,12 +12,12 @@ PacedSender::PacedSender(Writer write, Delay delay, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &PacedSender::sendNext);
 }
 
-void PacedSender::send(const QByteArray &bytes, bool functionKeyMode)
+void PacedSender::send(const QByteArray &bytes, bool functionKeyMode, bool autoRepeat)
 {
     if (bytes.isEmpty())
         return;
     const Send request {bytes, functionKeyMode};
-    if (functionKeyMode && !m_waiting.isEmpty() && m_waiting.last() == request)
+    if (functionKeyMode && autoRepeat && m_waiting.contains(request))
         return;
     const bool idle = !isBusy();
     m_waiting.enqueue(request);
