@@ -109,6 +109,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     setWindowTitle(versionString);
     loadSettings();
+    storeSettingsOnChange();
 
     createConnectionWatch();
 
@@ -272,6 +273,7 @@ void TarnTerm::closeEvent(QCloseEvent *event)
 {
     qDebug() << "closeEvent";
     watch->disconnectDevice();
+    showStatus(tr("store current settings..."));
     storeSettings();
     if (functionDlg && functionDlg->isVisible())
         functionDlg->close();
