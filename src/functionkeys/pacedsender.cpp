@@ -1,6 +1,14 @@
 #include "pacedsender.h"
 
-#include <QDebug>
+#include <QLoggingCategory>
+
+namespace {
+
+// Off by default, like every debug line; QT_LOGGING_RULES="tarnterm.keys.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(keysCategory, "tarnterm.keys", QtInfoMsg)
+
+} // namespace
 
 PacedSender::PacedSender(Writer write, Delay delay, QObject *parent)
     : QObject(parent)
@@ -62,7 +70,7 @@ void PacedSender::sendNext()
             m_waiting.clear();
             emit writeFailed();
             if (functionKeyMode)
-                qDebug() << "Can't write through the serial port.";
+                qCDebug(keysCategory) << "Can't write through the serial port.";
             return;
         }
         ++m_position;
