@@ -156,6 +156,8 @@ private slots:
     void ignoredKeysSendAndLogNothing();
     void functionKeys_data();
     void functionKeys();
+    void functionKeyPressedAgainOrHeld_data();
+    void functionKeyPressedAgainOrHeld();
     void pasteIsPaced();
     void charactersOutsideLatin1();
     void keyWithoutTextSendsNothing();
@@ -348,6 +350,33 @@ void DataPathTest::functionKeys()
     const auto *sender = terminal.window()->findChild<PacedSender *>();
     QTRY_VERIFY(!sender->isBusy());
     QVERIFY(clock.elapsed() >= 20 * bytes.size());
+}
+
+void DataPathTest::functionKeyPressedAgainOrHeld_data()
+{
+    QTest::addColumn<QList<bool>>("autoRepeats");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("pressed three times") << QList<bool> {false, false, false} << QByteArray("AT\rAT\rAT\r");
+    // The first press goes out at once, one repeat queues behind it.
+    QTest::newRow("held") << QList<bool> {false, true, true, true} << QByteArray("AT\rAT\r");
+}
+
+void DataPathTest::functionKeyPressedAgainOrHeld()
+{
+    QFETCH(QList<bool>, autoRepeats);
+    settingsStore().setValue(QStringLiteral("F1"), QStringLiteral("AT"));
+    settingsStore().setValue(QStringLiteral("C1"), true);
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    LineRecorder line(terminal.device.masterFd());
+    for (bool autoRepeat : qAsConst(autoRepeats)) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(terminal.console(), &event);
+    }
+    QTRY_VERIFY(!terminal.window()->findChild<PacedSender *>()->isBusy());
+    line.readNow();
+    QTEST(line.bytes, "bytes");
 }
 
 void DataPathTest::pasteIsPaced()

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -50,6 +51,7 @@ private slots:
     void toolbarHideTogglesTheToolBar();
     void hexViewShowsOnlyItsGroup();
     void disconnectedAtStart();
+    void closingShutsDownInOrder_data();
     void closingShutsDownInOrder();
 };
 
@@ -251,18 +253,30 @@ void MainWindowTest::disconnectedAtStart()
     QVERIFY(!window.currentPort());
 }
 
+void MainWindowTest::closingShutsDownInOrder_data()
+{
+    QTest::addColumn<bool>("debugLines");
+    QTest::newRow("window's debug lines on") << true;
+    QTest::newRow("default: none") << false;
+}
+
 void MainWindowTest::closingShutsDownInOrder()
 {
+    QFETCH(bool, debugLines);
+    QLoggingCategory::setFilterRules(debugLines ? QStringLiteral("tarnterm.window.debug=true") : QString());
     MessageLog log;
     auto *window = new TarnTerm;
     window->show();
     window->move(140, 90);
     QVERIFY(window->close());
-    QVERIFY(log.lines().contains(QStringLiteral("closeEvent")));
+    QCOMPARE(log.lines().contains(QStringLiteral("closeEvent")), debugLines);
     QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("store current settings..."));
     QVERIFY(settingsStore().contains(QStringLiteral("pos")));
     delete window;
-    QCOMPARE(log.lines().last(), QStringLiteral("~TarnTerm"));
+    QCOMPARE(log.lines().contains(QStringLiteral("~TarnTerm")), debugLines);
+    if (debugLines)
+        QCOMPARE(log.lines().last(), QStringLiteral("~TarnTerm"));
+    QLoggingCategory::setFilterRules(QString());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -7,8 +7,10 @@
 #include "tarnterm.h"
 #include "testenvironment.h"
 #include "waitingpanel.h"
+#include "zividview.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -52,6 +54,7 @@ private slots:
     void logKeepsEveryByteAcrossAReconnect();
     void failingLogIsReportedOnceAndTheConsoleGoesOn();
     void panelShowsWhileWaitingAndWhyTheOpenFailed();
+    void barTextIsSelectedWithoutTakingTheKeys();
 };
 
 void OptionsTest::namedPortIsFollowedAcrossReplug()
@@ -160,6 +163,38 @@ void OptionsTest::panelShowsWhileWaitingAndWhyTheOpenFailed()
 
     device.unplug();
     QTRY_VERIFY(panel->isVisible());
+}
+
+void OptionsTest::barTextIsSelectedWithoutTakingTheKeys()
+{
+    SimulatedDevice device;
+    auto window = shownWindow();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->setPortName(device.portName());
+    tick(window.get());
+    QVERIFY(window->currentPort());
+    auto *bar = window->findChild<ConnectionBar *>();
+    bar->addNotice(QStringLiteral("a notice to copy"));
+    auto *console = window->findChild<ZIvidView *>();
+    console->setFocus();
+    QVERIFY(console->hasFocus());
+
+    QLabel *notice = nullptr;
+    for (QLabel *label : bar->findChildren<QLabel *>()) {
+        if (label->text() == QStringLiteral("a notice to copy"))
+            notice = label;
+    }
+    QVERIFY(notice && notice->isVisible());
+    const QPoint from(2, notice->height() / 2);
+    const QPoint to(notice->width() - 2, from.y());
+    QTest::mousePress(notice, Qt::LeftButton, {}, from);
+    // QTest::mouseMove() on a widget carries no button: a drag is sent as is.
+    QMouseEvent drag(QEvent::MouseMove, to, notice->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(notice, &drag);
+    QTest::mouseRelease(notice, Qt::LeftButton, {}, to);
+    QVERIFY(notice->hasSelectedText());
+    QVERIFY(console->hasFocus());
 }
 
 QTEST_MAIN(OptionsTest)

@@ -10,7 +10,8 @@ class PacedSenderTest : public QObject
 
 private slots:
     void sendAskedDuringASendFollowsIt();
-    void heldKeyQueuesAtMostOneMore();
+    void functionKeyPresses_data();
+    void functionKeyPresses();
     void repeatsAfterOtherSendsAreKept();
     void cancelDropsTheRestAndCountsIt();
 };
@@ -37,15 +38,44 @@ void PacedSenderTest::sendAskedDuringASendFollowsIt()
     QCOMPARE(line, QByteArray(50, 'A') + QByteArray(20, 'B') + QByteArray(10, 'C'));
 }
 
-void PacedSenderTest::heldKeyQueuesAtMostOneMore()
+namespace {
+
+struct Press
 {
+    QByteArray command;
+    bool autoRepeat;
+};
+using Presses = QVector<Press>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Presses)
+
+void PacedSenderTest::functionKeyPresses_data()
+{
+    QTest::addColumn<Presses>("presses");
+    QTest::addColumn<QByteArray>("line");
+
+    const Press at {"AT\r", false};
+    const Press atRepeat {"AT\r", true};
+    QTest::newRow("three presses") << Presses {at, at, at} << QByteArray("AT\rAT\rAT\r");
+    QTest::newRow("press, other, press, press") << Presses {at, {"X\r", false}, at, at}
+                                                << QByteArray("AT\rX\rAT\rAT\r");
+    // The first press starts at once; one repeat waits behind it.
+    QTest::newRow("held: repeats merge while queued") << (Presses {at} << Presses(1000, atRepeat))
+                                                      << QByteArray("AT\rAT\r");
+    QTest::newRow("repeat once its command started") << Presses {at, atRepeat} << QByteArray("AT\rAT\r");
+}
+
+void PacedSenderTest::functionKeyPresses()
+{
+    QFETCH(Presses, presses);
     QByteArray line;
     PacedSender paced([&](const QByteArray &byte) { line += byte; return true; }, [] { return 1; });
-    // Auto-repeat presses far faster than the command goes out.
-    for (int repeat = 0; repeat < 1000; ++repeat)
-        paced.send("AT\r", true);
+    for (const Press &press : qAsConst(presses))
+        paced.send(press.command, true, press.autoRepeat);
     QTRY_VERIFY(!paced.isBusy());
-    QCOMPARE(line, QByteArray("AT\rAT\r"));
+    QTEST(line, "line");
 }
 
 void PacedSenderTest::repeatsAfterOtherSendsAreKept()

@@ -2,6 +2,7 @@
 #include "pseudoterminal.h"
 #include "serialport.h"
 
+#include <QLoggingCategory>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
@@ -44,6 +45,8 @@ class TestSerialPort : public QObject
     Q_OBJECT
 
 private slots:
+    // Several cases read the port's debug lines.
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("tarnterm.serial.debug=true")); }
     void freshObject();
     void baudRateTable_data();
     void baudRateTable();

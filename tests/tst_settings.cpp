@@ -1,3 +1,4 @@
+#include "appearancepicker.h"
 #include "fakedevicesource.h"
 #include "functiondlg.h"
 #include "tarnterm.h"
@@ -6,6 +7,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -32,6 +34,14 @@ QVariant storedValue(const QString &key)
 {
     return openStore()->value(key);
 }
+
+// Picks no font and one colour, without a dialog.
+class OneColourPicker : public AppearancePicker
+{
+public:
+    std::optional<QFont> pickFont(const QFont &, QWidget *) override { return std::nullopt; }
+    QColor pickColor(const QColor &, QWidget *, const QString &) override { return QColor(0x12, 0x34, 0x56); }
+};
 
 QString numbered(char letter, int n)
 {
@@ -87,6 +97,8 @@ private slots:
     void hexMode();
     void enterWithReturnOnEveryStart();
     void holdOutputOnNoStart();
+    void changedOptionStoredWithoutClosing_data();
+    void changedOptionStoredWithoutClosing();
 };
 
 void TestSettings::initTestCase()
@@ -475,6 +487,39 @@ void TestSettings::holdOutputOnNoStart()
     Window w;
     QVERIFY(!w.action("actionHold_Output")->isChecked());
     QVERIFY(!w.console()->holdOutput());
+}
+
+// An X11 logout can take the display away before the window is closed.
+void TestSettings::changedOptionStoredWithoutClosing_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("hex mode") << "actionHexa_Mode" << "isHexamode" << "true";
+    QTest::newRow("timestamps") << "actionTimestamps_Clock" << "timestamps" << "1";
+    QTest::newRow("terminal keys") << "actionTerminal_Keys" << "terminalkeys" << "true";
+    QTest::newRow("device colours") << "actionDevice_Colours" << "devicecolours" << "true";
+    QTest::newRow("tool bar") << "action_Toolbar" << "viewtoolbar" << "true";
+    QTest::newRow("font colour") << "action_FontColor" << "fontcolor" << "#123456";
+    QTest::newRow("function keys applied") << "actionFunction_Settings" << "F1" << "ATZ";
+}
+
+void TestSettings::changedOptionStoredWithoutClosing()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    Window w;
+    w.console()->setAppearancePicker(std::make_shared<OneColourPicker>());
+    w.action(action.toLatin1().constData())->trigger();
+    if (auto *dialog = w.window.findChild<FunctionDlg *>()) {
+        dialog->lineEdits.at(0)->setText(QStringLiteral("ATZ"));
+        emit dialog->applyRequested();
+    }
+    // Not at once: a burst of changes is written once.
+    QVERIFY(!openStore()->contains(key));
+    QTRY_COMPARE(storedValue(key).toString(), value);
 }
 
 QTEST_MAIN(TestSettings)

@@ -19,6 +19,8 @@ ConnectionBar::ConnectionBar(QWidget *parent)
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Selecting text to copy leaves the keys with the console.
+        label->setFocusPolicy(Qt::NoFocus);
         label->setForegroundRole(QPalette::ToolTipText);
     }
     m_close->setObjectName(QStringLiteral("closeNotices"));

@@ -5,6 +5,7 @@
 #include "processsetup.h"
 #include "receivelog.h"
 #include "tarnterm.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,11 +44,20 @@ int main(int argc, char *argv[])
 
     Q_INIT_RESOURCE(tarnterm);
     QApplication app(argc, argv);
+    // Before the window: a request to end that comes while it opens waits
+    // for the event loop.
+    TerminationSignals termination;
     TarnTerm window;
     if (!options.portName.isEmpty())
         window.setPortName(options.portName);
     window.setReceiveLog(receiveLog);
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+    // As the close button does, so the settings are stored and the log
+    // closed; then whatever dialog was left open.
+    QObject::connect(&termination, &TerminationSignals::endRequested, &window, [&window] {
+        window.close();
+        QApplication::closeAllWindows();
+    });
     return app.exec();
 }

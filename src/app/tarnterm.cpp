@@ -21,9 +21,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDebug>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShortcutEvent>
@@ -36,6 +36,14 @@
 #include <utility>
 
 const QString versionString = QStringLiteral("Tarnwick's Terminal V3.07");
+
+namespace {
+
+// Off by default, like every debug line; QT_LOGGING_RULES="tarnterm.window.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(windowLog, "tarnterm.window", QtInfoMsg)
+
+} // namespace
 
 TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
@@ -109,6 +117,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
     setWindowTitle(versionString);
     loadSettings();
+    storeSettingsOnChange();
 
     createConnectionWatch();
 
@@ -119,7 +128,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 
 TarnTerm::~TarnTerm()
 {
-    qDebug() << "~TarnTerm";
+    qCDebug(windowLog) << "~TarnTerm";
     delete ui;
 }
 
@@ -256,7 +265,7 @@ void TarnTerm::keyInput(int key, QString text)
     if (key == ZIvidView::pasteKey)
         keySender->paste(key, text);
     else
-        keySender->keyInput(key, std::move(text));
+        keySender->keyInput(key, std::move(text), termView->keyIsAutoRepeat());
 }
 
 // The actions have no status tips, and the empty one Qt sends on hovering a
@@ -270,8 +279,9 @@ bool TarnTerm::event(QEvent *event)
 
 void TarnTerm::closeEvent(QCloseEvent *event)
 {
-    qDebug() << "closeEvent";
+    qCDebug(windowLog) << "closeEvent";
     watch->disconnectDevice();
+    showStatus(tr("store current settings..."));
     storeSettings();
     if (functionDlg && functionDlg->isVisible())
         functionDlg->close();

@@ -97,6 +97,7 @@ private:
     void openFunctionDlg();
     void loadSettings();
     void storeSettings();
+    void storeSettingsOnChange();
     void watchReceiveLog();
     void connectTimestamps();
 
@@ -118,5 +119,6 @@ private:
     ReceiveFeed *receiveFeed = nullptr;
     std::unique_ptr<CaptureSaver> captureSaver;
     QTimer *checkTimer = nullptr;
+    QTimer *settingsTimer = nullptr;
     bool hexamode = false;
 };

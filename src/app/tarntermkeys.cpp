@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTimer>
 
 void TarnTerm::functionSetting()
 {
@@ -43,6 +44,7 @@ void TarnTerm::applyFunction()
     // The value, not the shown text: locales with their own digits show
     // text that toInt() cannot read.
     delay = functionDlg->delayBox->value();
+    settingsTimer->start();
 }
 
 void TarnTerm::acceptFunction()

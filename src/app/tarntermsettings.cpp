@@ -1,5 +1,7 @@
-// The main window's persistent settings: read once at start-up, written once
-// when the window closes.
+// The main window's persistent settings: read once at start-up; written when
+// the window closes, when the session ends, and a second after an option
+// changes, in case the program never gets to close its window (an X11
+// logout can take the display away first).
 
 #include "tarnterm.h"
 
@@ -12,7 +14,9 @@
 #include <QActionGroup>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSettings>
+#include <QTimer>
 
 #include <limits>
 
@@ -142,9 +146,30 @@ void TarnTerm::loadSettings()
     ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
 }
 
+// Connected after the settings are loaded, so loading them stores nothing.
+void TarnTerm::storeSettingsOnChange()
+{
+    settingsTimer = new QTimer(this);
+    settingsTimer->setSingleShot(true);
+    settingsTimer->setInterval(1000);
+    connect(settingsTimer, &QTimer::timeout, this, &TarnTerm::storeSettings);
+    for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys,
+                            ui->actionDevice_Colours, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
+                            ui->actionTimestamps_Since_Previous}) {
+        connect(option, &QAction::toggled, settingsTimer, QOverload<>::of(&QTimer::start));
+    }
+    // After the console's own slots, which ask for the font or colour first.
+    for (QAction *appearance : {ui->action_Font, ui->action_FontColor, ui->actionBackground_color})
+        connect(appearance, &QAction::triggered, settingsTimer, QOverload<>::of(&QTimer::start));
+#ifndef QT_NO_SESSIONMANAGER
+    // Logout, and on Windows shutdown as well: the window may never be closed.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TarnTerm::storeSettings);
+#endif
+}
+
 void TarnTerm::storeSettings()
 {
-    showStatus(tr("store current settings..."));
+    settingsTimer->stop();
     QScopedPointer<QSettings> store(openStore());
 
     store->setValue(QStringLiteral("pos"), pos());

@@ -327,6 +327,7 @@ void ZIvidView::keyPressEvent(QKeyEvent *event)
         return;
     m_consoleViewport.setPinned(true);
     refresh();
+    m_keyIsAutoRepeat = event->isAutoRepeat();
     emit keyInput(event->key(), event->text());
 }
 

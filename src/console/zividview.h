@@ -136,6 +136,8 @@ public:
 
     // The key code keyInput() reports a paste with.
     static constexpr int pasteKey = Qt::Key_F35;
+    // Whether the key press keyInput() reports comes from a key held down.
+    bool keyIsAutoRepeat() const { return m_keyIsAutoRepeat; }
 
 signals:
     void keyInput(int, QString);
@@ -198,6 +200,7 @@ private:
     // The first row whose text changed since the last refresh.
     qint64 m_changedFromRow = 0;
     bool m_refreshPending = false;
+    bool m_keyIsAutoRepeat = false;
     bool m_selecting = false;
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;

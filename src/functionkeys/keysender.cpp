@@ -26,7 +26,7 @@ KeySender::KeySender(Table table, Writer write, Connected isConnected, QObject *
     connect(m_pacedSender, &PacedSender::writeFailed, this, &KeySender::writeFailed);
 }
 
-void KeySender::keyInput(int key, QString text)
+void KeySender::keyInput(int key, QString text, bool autoRepeat)
 {
     const QByteArray terminalSequence = m_terminalKeys ? KeyDispatch::terminalKeySequence(key) : QByteArray();
     if (terminalSequence.isEmpty() && KeyDispatch::isIgnoredKey(key))
@@ -44,7 +44,7 @@ void KeySender::keyInput(int key, QString text)
         const QString command = KeyDispatch::functionCommand(
             functionKeys.at(index).text, m_table.crFlags.at(index).flag, m_table.lfFlags.at(index).flag);
         qCDebug(keysCategory) << "function : " << command;
-        m_pacedSender->send(KeyDispatch::toPacedBytes(command), true);
+        m_pacedSender->send(KeyDispatch::toPacedBytes(command), true, autoRepeat);
         return;
     }
 

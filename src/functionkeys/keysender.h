@@ -36,8 +36,9 @@ public:
 
     KeySender(Table table, Writer write, Connected isConnected, QObject *parent = nullptr);
 
-    // A key press with the text it typed.
-    void keyInput(int key, QString text);
+    // A key press with the text it typed; autoRepeat when it comes from a
+    // key held down rather than pressed.
+    void keyInput(int key, QString text, bool autoRepeat = false);
     // A paste; `key` is the code the console reported it with, for the log.
     void paste(int key, const QString &text);
 

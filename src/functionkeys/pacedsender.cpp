@@ -1,6 +1,14 @@
 #include "pacedsender.h"
 
-#include <QDebug>
+#include <QLoggingCategory>
+
+namespace {
+
+// Off by default, like every debug line; QT_LOGGING_RULES="tarnterm.keys.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(keysCategory, "tarnterm.keys", QtInfoMsg)
+
+} // namespace
 
 PacedSender::PacedSender(Writer write, Delay delay, QObject *parent)
     : QObject(parent)
@@ -12,12 +20,12 @@ PacedSender::PacedSender(Writer write, Delay delay, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &PacedSender::sendNext);
 }
 
-void PacedSender::send(const QByteArray &bytes, bool functionKeyMode)
+void PacedSender::send(const QByteArray &bytes, bool functionKeyMode, bool autoRepeat)
 {
     if (bytes.isEmpty())
         return;
     const Send request {bytes, functionKeyMode};
-    if (functionKeyMode && !m_waiting.isEmpty() && m_waiting.last() == request)
+    if (functionKeyMode && autoRepeat && m_waiting.contains(request))
         return;
     const bool idle = !isBusy();
     m_waiting.enqueue(request);
@@ -62,7 +70,7 @@ void PacedSender::sendNext()
             m_waiting.clear();
             emit writeFailed();
             if (functionKeyMode)
-                qDebug() << "Can't write through the serial port.";
+                qCDebug(keysCategory) << "Can't write through the serial port.";
             return;
         }
         ++m_position;

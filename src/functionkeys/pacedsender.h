@@ -23,11 +23,11 @@ public:
 
     PacedSender(Writer write, Delay delay, QObject *parent = nullptr);
 
-    // Queues bytes to send. A function-key send equal to the last one
-    // waiting is merged with it: a held key repeats faster than its command
-    // goes out, and would otherwise queue without end. Anything else, a
-    // paste or a key pressed again after another one, is sent as asked.
-    void send(const QByteArray &bytes, bool functionKeyMode);
+    // Queues bytes to send. A function key's auto-repeat is dropped while
+    // the same command still waits unstarted: a held key repeats faster than
+    // its command goes out, and would otherwise queue without end. Every
+    // deliberate press, and every paste, is sent as asked.
+    void send(const QByteArray &bytes, bool functionKeyMode, bool autoRepeat = false);
 
     // Drops the send in progress and the queued ones, and returns how many
     // bytes were not sent. Sends belong to the connection they were asked

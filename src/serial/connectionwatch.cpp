@@ -5,9 +5,17 @@
 #include "serialport.h"
 
 #include <QCoreApplication>
-#include <QDebug>
+#include <QLoggingCategory>
 
 #include <utility>
+
+namespace {
+
+// Off by default, like every debug line; QT_LOGGING_RULES="tarnterm.serial.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(serialLog, "tarnterm.serial", QtInfoMsg)
+
+} // namespace
 
 ConnectionWatch::ConnectionWatch(QObject *parent)
     : QObject(parent)
@@ -53,11 +61,11 @@ void ConnectionWatch::checkConnection()
         if (connectDevice(ports)) {
             emit statusMessage(QStringLiteral("the Tarnwick Device was found. [") + m_port->portName()
                                + QStringLiteral("]"));
-            qDebug() << "the Tarnwick Device was found. [" << m_port->portName() << "]";
+            qCDebug(serialLog) << "the Tarnwick Device was found. [" << m_port->portName() << "]";
         } else {
             m_devicePresent = false;
             m_wasPresent = true;
-            qDebug() << "exit";
+            qCDebug(serialLog) << "exit";
         }
     }
     if (m_devicePresent != m_wasPresent && !m_devicePresent) {
@@ -70,7 +78,7 @@ void ConnectionWatch::checkConnection()
 bool ConnectionWatch::connectDevice(const QStringList &ports)
 {
     const QString name = ports.first();
-    qDebug() << "p : " << name;
+    qCDebug(serialLog) << "p : " << name;
 
     auto *port = new SerialPort;
     port->setBaudRateCode(12);
@@ -80,7 +88,7 @@ bool ConnectionWatch::connectDevice(const QStringList &ports)
     port->setStopBitsCode(0);
 
     if (!port->openPort(name)) {
-        qDebug() << "open failed:" << port->errorString();
+        qCDebug(serialLog) << "open failed:" << port->errorString();
         emit openFailed(name, port->errorString());
         port->closePort();
         delete port;
@@ -132,5 +140,5 @@ void ConnectionWatch::reportNotFound()
 {
     // Translated in the main window's context, where the text has always been.
     emit statusMessage(QCoreApplication::translate("TarnTerm", "the Tarnwick Device was not found."));
-    qDebug() << "the Tarnwick Device was not found.";
+    qCDebug(serialLog) << "the Tarnwick Device was not found.";
 }

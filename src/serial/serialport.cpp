@@ -1,9 +1,14 @@
 #include "serialport.h"
 
-#include <QDebug>
+#include <QLoggingCategory>
 #include <QSerialPort>
 
 namespace {
+
+// Off by default, like every debug line; QT_LOGGING_RULES="tarnterm.serial.debug=true"
+// switches them on.
+Q_LOGGING_CATEGORY(serialLog, "tarnterm.serial", QtInfoMsg)
+
 
 const qint32 baudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                             19200, 38400, 56000, 57600, 115200, 128000, 256000};
@@ -96,7 +101,7 @@ void SerialPort::setFlowControlCode(int code)
 qint32 SerialPort::getBaudRate(int code)
 {
     const qint32 rate = lookup(baudRates, code, 0);
-    qDebug() << "SerialPort::getBaudRate : " << rate;
+    qCDebug(serialLog) << "SerialPort::getBaudRate : " << rate;
     return rate;
 }
 
@@ -121,7 +126,7 @@ bool SerialPort::openPort(const QString &name)
     m_device->setFlowControl(lookup(flowControlTable, m_flowControlCode, QSerialPort::NoFlowControl));
 
     const QString path = nativePath(name);
-    qDebug() << "MainController serial port:[" << name << "] opening...";
+    qCDebug(serialLog) << "MainController serial port:[" << name << "] opening...";
     m_device->setPortName(path);
 
     m_open = m_device->open(QIODevice::ReadWrite);
@@ -170,7 +175,7 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
         return true;
     if (m_device->write(bytes.constData() + taken, bytes.size() - taken) > 0 || taken > 0)
         return true;
-    qDebug() << "SerialPort write error.[" << m_portName << "]";
+    qCDebug(serialLog) << "SerialPort write error.[" << m_portName << "]";
     return false;
 }
 

@@ -1,0 +1,8 @@
+#include "terminationsignals.h"
+
+TerminationSignals::TerminationSignals(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TerminationSignals::~TerminationSignals() = default;
