@@ -45,6 +45,7 @@ private slots:
     void marksStandApartFromTheText();
     void deleteMovesAMarkAcrossChunks();
     void gutterShowsWhenBatchesArrived();
+    void sessionsEndTheirLinesInTheText();
     void lineTimeLabels_data();
     void lineTimeLabels();
     void gutterMovesTheTextOnly();
@@ -427,7 +428,7 @@ void ConsoleTest::deleteMovesAMarkAcrossChunks()
     text.append("stuvwxyzABCDEF");
     text.remove(16, 20);
     text.remove(10, 16);
-    QCOMPARE(ConsoleExport::toPlainText(text), QStringLiteral("abcdefghijuvwxyzABCDEF"));
+    QCOMPARE(ConsoleExport::toPlainText(text), QStringLiteral("abcdefghijstuvwxyzABCDEF"));
     QCOMPARE(text.lineCount(), qint64(2));
     QCOMPARE(text.lineStart(1), qint64(10));
     QCOMPARE(text.marksBefore(1), 2);
@@ -444,7 +445,7 @@ void ConsoleTest::marksStandApartFromTheText()
     const int maximum = bar->maximum();
     view.markDisconnected(QTime(10, 20, 30));
     view.displayData("\b\b\b\b\b\bX");
-    QCOMPARE(view.toPlainText(), QString(QByteArray("line\n").repeated(20) + "halfX"));
+    QCOMPARE(view.toPlainText(), QString(QByteArray("line\n").repeated(20) + "half\nX"));
     // The mark's row, and "X" on a row of its own after it.
     QTRY_COMPARE(bar->maximum(), maximum + 2);
     view.selectAll();
@@ -469,6 +470,35 @@ void ConsoleTest::gutterShowsWhenBatchesArrived()
     const QStringList labels {view.timestampLabel(0), view.timestampLabel(1), view.timestampLabel(2),
                               view.timestampLabel(3)};
     QCOMPARE(labels, QStringList({"09:00:01.007", "09:00:01.007", "09:00:03.999", QString()}));
+}
+
+// A session that left a line unfinished: the next one's text is a line
+// of its own in copies, captures and Find, with a time of its own.
+void ConsoleTest::sessionsEndTheirLinesInTheText()
+{
+    ZIvidView view;
+    view.setTimestampMode(TimestampMode::Clock);
+    view.displayData("abc", atClock(1, 0));
+    view.markDisconnected(QTime(9, 0, 1));
+    view.displayData("def\r\n", atClock(2, 0));
+    view.selectAll();
+    QCOMPARE(view.selectedText(), QStringLiteral("abc\ndef\n"));
+    const QByteArray timed = "09:00:01.000 abc\n09:00:02.000 def\n";
+    QByteArray capture;
+    QBuffer buffer(&capture);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(view.writePlainText(&buffer));
+    QCOMPARE(capture, timed);
+    capture.clear();
+    buffer.seek(0);
+    QVERIFY(view.writeHtml(&buffer));
+    QVERIFY2(capture.contains("<pre>\n" + timed + "</pre>"), capture.constData());
+
+    QSignalSpy found(view.search(), &TextSearch::found);
+    view.search()->setPattern(QStringLiteral("c\nd"), Qt::CaseSensitive);
+    view.search()->findForward(0);
+    QTRY_COMPARE(found.count(), 1);
+    QCOMPARE(found.first().first().toLongLong(), qint64(2));
 }
 
 // Long gaps, and a clock set back, within the gutter's width.

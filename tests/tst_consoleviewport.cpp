@@ -54,8 +54,8 @@ void ConsoleViewportTest::rowsAndPositions_data()
     QTest::addColumn<qint64>("position");
     QTest::newRow("first") << qint64(0) << qint64(0) << false << qint64(0);
     QTest::newRow("wrapped") << qint64(2) << qint64(0) << false << qint64(8);
-    QTest::newRow("mark stands for the next line") << qint64(3) << qint64(1) << true << qint64(10);
-    QTest::newRow("after the mark") << qint64(4) << qint64(1) << false << qint64(10);
+    QTest::newRow("mark stands for the next line") << qint64(3) << qint64(1) << true << qint64(11);
+    QTest::newRow("after the mark") << qint64(4) << qint64(1) << false << qint64(11);
 }
 
 void ConsoleViewportTest::rowsAndPositions()

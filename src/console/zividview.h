@@ -46,7 +46,8 @@ public:
     void clear();
     // Marks the end of the text with a row of its own, "— disconnected
     // hh:mm:ss —", that is not part of the text; backspaces received after
-    // it stop there.
+    // it stop there. An unfinished line before it ends there: the text
+    // gets a line break.
     void markDisconnected(const QTime &time);
     bool isEmpty() const { return m_text.size() == 0; }
     // Characters shown, each line break one.
