@@ -53,6 +53,8 @@ private slots:
     void rows();
     void scrollRangeCountsRows();
     void keyBringsTheViewToTheBottom();
+    void shiftPageKeysScrollBack_data();
+    void shiftPageKeysScrollBack();
     void heldOutputStaysPut();
     void mouseSelects();
     void erasedTextLeavesTheSelection_data();
@@ -610,6 +612,40 @@ void ConsoleTest::keyBringsTheViewToTheBottom()
     connect(&view, &ZIvidView::keyInput, this, [bar] { QCOMPARE(bar->value(), bar->maximum()); });
     QTest::keyClick(&view, Qt::Key_X);
     QCOMPARE(spy.count(), 1);
+}
+
+void ConsoleTest::shiftPageKeysScrollBack_data()
+{
+    QTest::addColumn<bool>("terminalKeys");
+    QTest::newRow("terminal keys off") << false;
+    QTest::newRow("terminal keys on") << true;
+}
+
+// They page through the scrollback and send nothing; the Shift pressed
+// for each leaves the view where it is.
+void ConsoleTest::shiftPageKeysScrollBack()
+{
+    QFETCH(bool, terminalKeys);
+    ZIvidView view;
+    view.setTerminalShortcuts(terminalKeys);
+    view.resize(300, 120);
+    view.show();
+    view.displayData(QByteArray("line\n").repeated(50));
+    QScrollBar *bar = view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 2 * bar->pageStep());
+    const int end = bar->maximum();
+    QCOMPARE(bar->value(), end);
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QTest::keyClick(&view, Qt::Key_PageUp, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), end - bar->pageStep());
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), 0);
+    QTest::keyClick(&view, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), bar->pageStep());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), end);
+    for (const QList<QVariant> &report : qAsConst(spy))
+        QCOMPARE(report.at(0).toInt(), int(Qt::Key_Shift));
 }
 
 // Held, the view stays on the rows it shows, even at the end, and the

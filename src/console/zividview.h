@@ -89,6 +89,7 @@ public:
     QMenu *createStandardContextMenu();
     // Ctrl+Shift+C copies, Ctrl+Shift+V and Shift+Insert paste, as in a
     // terminal emulator; off, those keys go to the device like any other.
+    // Shift+Page Up, Page Down, Home and End scroll the view either way.
     void setTerminalShortcuts(bool on) { m_terminalShortcuts = on; }
 
     // While held, received data no longer pulls the view to the end; a
@@ -168,6 +169,7 @@ private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
     bool copySelection();
     QRect caretRect() const;
+    bool scrollByKey(const QKeyEvent *event);
     bool runTerminalShortcut(const QKeyEvent *event);
     void applyStyleSheet();
     void applyFont();
