@@ -70,6 +70,7 @@ private slots:
     void keyPressesAreReportedNotEdited();
     void tabKeepsFocus();
     void pasteIsOneReport();
+    void middleClickPastesThePrimarySelection();
     void dropChangesNothing();
 };
 
@@ -959,6 +960,27 @@ void ConsoleTest::pasteIsOneReport()
     QCOMPARE(spy.at(0).at(0).toInt(), 0x01000052);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("first\nsecond\r\nthird"));
     QCOMPARE(view.toPlainText(), QStringLiteral("shown"));
+}
+
+// As a paste, and only when there is something to paste.
+void ConsoleTest::middleClickPastesThePrimarySelection()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QString selection = QStringLiteral("ls -l\n");
+    view.setPrimarySelectionProvider([&selection] { return selection; });
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), int(ZIvidView::pasteKey));
+    QCOMPARE(spy.at(0).at(1).toString(), selection);
+    selection.clear();
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    view.setPrimarySelectionProvider({});
+    QGuiApplication::clipboard()->setText(QStringLiteral("not the selection"));
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    QCOMPARE(spy.count(), 1);
 }
 
 void ConsoleTest::dropChangesNothing()

@@ -5,7 +5,9 @@
 #include "consolestylesheet.h"
 #include "holdmarker.h"
 
+#include <QClipboard>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPaintEvent>
@@ -46,6 +48,8 @@ ZIvidView::ZIvidView(QWidget *parent)
             [this](int value) { m_consoleViewport.scrolledTo(value == verticalScrollBar()->maximum()); });
     applyFont();
     setUpFind();
+    if (QGuiApplication::clipboard()->supportsSelection())
+        m_primarySelection = [] { return QGuiApplication::clipboard()->text(QClipboard::Selection); };
 }
 
 void ZIvidView::displayData(const QByteArray &data)

@@ -84,6 +84,9 @@ public:
     void deleteSelection();
     // Sends the clipboard's text as one paste.
     void paste();
+    // What a middle click pastes: by default the primary selection where
+    // the platform has one (X11), and nothing where it has none.
+    void setPrimarySelectionProvider(std::function<QString()> provider);
     // Cut, Copy, Paste, Delete, Select All, without shortcuts: the keys go
     // to the device.
     QMenu *createStandardContextMenu();
@@ -168,6 +171,7 @@ protected:
 private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
     bool copySelection();
+    void sendPaste(const QString &text);
     QRect caretRect() const;
     bool scrollByKey(const QKeyEvent *event);
     bool runTerminalShortcut(const QKeyEvent *event);
@@ -205,6 +209,7 @@ private:
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;
     std::function<bool(qint64)> m_largeSelectionSaver;
+    std::function<QString()> m_primarySelection;
     std::shared_ptr<AppearancePicker> m_appearancePicker;
 
     TextSearch *m_search = nullptr;
