@@ -45,6 +45,7 @@ private slots:
     void marksStandApartFromTheText();
     void deleteMovesAMarkAcrossChunks();
     void gutterShowsWhenBatchesArrived();
+    void sessionsEndTheirLinesInTheText();
     void lineTimeLabels_data();
     void lineTimeLabels();
     void gutterMovesTheTextOnly();
@@ -52,6 +53,8 @@ private slots:
     void rows();
     void scrollRangeCountsRows();
     void keyBringsTheViewToTheBottom();
+    void shiftPageKeysScrollBack_data();
+    void shiftPageKeysScrollBack();
     void heldOutputStaysPut();
     void mouseSelects();
     void erasedTextLeavesTheSelection_data();
@@ -67,6 +70,7 @@ private slots:
     void keyPressesAreReportedNotEdited();
     void tabKeepsFocus();
     void pasteIsOneReport();
+    void middleClickPastesThePrimarySelection();
     void dropChangesNothing();
 };
 
@@ -427,7 +431,7 @@ void ConsoleTest::deleteMovesAMarkAcrossChunks()
     text.append("stuvwxyzABCDEF");
     text.remove(16, 20);
     text.remove(10, 16);
-    QCOMPARE(ConsoleExport::toPlainText(text), QStringLiteral("abcdefghijuvwxyzABCDEF"));
+    QCOMPARE(ConsoleExport::toPlainText(text), QStringLiteral("abcdefghijstuvwxyzABCDEF"));
     QCOMPARE(text.lineCount(), qint64(2));
     QCOMPARE(text.lineStart(1), qint64(10));
     QCOMPARE(text.marksBefore(1), 2);
@@ -444,7 +448,7 @@ void ConsoleTest::marksStandApartFromTheText()
     const int maximum = bar->maximum();
     view.markDisconnected(QTime(10, 20, 30));
     view.displayData("\b\b\b\b\b\bX");
-    QCOMPARE(view.toPlainText(), QString(QByteArray("line\n").repeated(20) + "halfX"));
+    QCOMPARE(view.toPlainText(), QString(QByteArray("line\n").repeated(20) + "half\nX"));
     // The mark's row, and "X" on a row of its own after it.
     QTRY_COMPARE(bar->maximum(), maximum + 2);
     view.selectAll();
@@ -469,6 +473,35 @@ void ConsoleTest::gutterShowsWhenBatchesArrived()
     const QStringList labels {view.timestampLabel(0), view.timestampLabel(1), view.timestampLabel(2),
                               view.timestampLabel(3)};
     QCOMPARE(labels, QStringList({"09:00:01.007", "09:00:01.007", "09:00:03.999", QString()}));
+}
+
+// A session that left a line unfinished: the next one's text is a line
+// of its own in copies, captures and Find, with a time of its own.
+void ConsoleTest::sessionsEndTheirLinesInTheText()
+{
+    ZIvidView view;
+    view.setTimestampMode(TimestampMode::Clock);
+    view.displayData("abc", atClock(1, 0));
+    view.markDisconnected(QTime(9, 0, 1));
+    view.displayData("def\r\n", atClock(2, 0));
+    view.selectAll();
+    QCOMPARE(view.selectedText(), QStringLiteral("abc\ndef\n"));
+    const QByteArray timed = "09:00:01.000 abc\n09:00:02.000 def\n";
+    QByteArray capture;
+    QBuffer buffer(&capture);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(view.writePlainText(&buffer));
+    QCOMPARE(capture, timed);
+    capture.clear();
+    buffer.seek(0);
+    QVERIFY(view.writeHtml(&buffer));
+    QVERIFY2(capture.contains("<pre>\n" + timed + "</pre>"), capture.constData());
+
+    QSignalSpy found(view.search(), &TextSearch::found);
+    view.search()->setPattern(QStringLiteral("c\nd"), Qt::CaseSensitive);
+    view.search()->findForward(0);
+    QTRY_COMPARE(found.count(), 1);
+    QCOMPARE(found.first().first().toLongLong(), qint64(2));
 }
 
 // Long gaps, and a clock set back, within the gutter's width.
@@ -580,6 +613,40 @@ void ConsoleTest::keyBringsTheViewToTheBottom()
     connect(&view, &ZIvidView::keyInput, this, [bar] { QCOMPARE(bar->value(), bar->maximum()); });
     QTest::keyClick(&view, Qt::Key_X);
     QCOMPARE(spy.count(), 1);
+}
+
+void ConsoleTest::shiftPageKeysScrollBack_data()
+{
+    QTest::addColumn<bool>("terminalKeys");
+    QTest::newRow("terminal keys off") << false;
+    QTest::newRow("terminal keys on") << true;
+}
+
+// They page through the scrollback and send nothing; the Shift pressed
+// for each leaves the view where it is.
+void ConsoleTest::shiftPageKeysScrollBack()
+{
+    QFETCH(bool, terminalKeys);
+    ZIvidView view;
+    view.setTerminalShortcuts(terminalKeys);
+    view.resize(300, 120);
+    view.show();
+    view.displayData(QByteArray("line\n").repeated(50));
+    QScrollBar *bar = view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 2 * bar->pageStep());
+    const int end = bar->maximum();
+    QCOMPARE(bar->value(), end);
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QTest::keyClick(&view, Qt::Key_PageUp, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), end - bar->pageStep());
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), 0);
+    QTest::keyClick(&view, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), bar->pageStep());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(bar->value(), end);
+    for (const QList<QVariant> &report : qAsConst(spy))
+        QCOMPARE(report.at(0).toInt(), int(Qt::Key_Shift));
 }
 
 // Held, the view stays on the rows it shows, even at the end, and the
@@ -893,6 +960,27 @@ void ConsoleTest::pasteIsOneReport()
     QCOMPARE(spy.at(0).at(0).toInt(), 0x01000052);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("first\nsecond\r\nthird"));
     QCOMPARE(view.toPlainText(), QStringLiteral("shown"));
+}
+
+// As a paste, and only when there is something to paste.
+void ConsoleTest::middleClickPastesThePrimarySelection()
+{
+    ZIvidView view;
+    view.resize(300, 120);
+    view.show();
+    QSignalSpy spy(&view, &ZIvidView::keyInput);
+    QString selection = QStringLiteral("ls -l\n");
+    view.setPrimarySelectionProvider([&selection] { return selection; });
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), int(ZIvidView::pasteKey));
+    QCOMPARE(spy.at(0).at(1).toString(), selection);
+    selection.clear();
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    view.setPrimarySelectionProvider({});
+    QGuiApplication::clipboard()->setText(QStringLiteral("not the selection"));
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton);
+    QCOMPARE(spy.count(), 1);
 }
 
 void ConsoleTest::dropChangesNothing()

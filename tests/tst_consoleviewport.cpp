@@ -42,6 +42,8 @@ private slots:
     void erasedTextLeavesTheSelection();
     void outputPullsToTheEnd_data();
     void outputPullsToTheEnd();
+    void caretFollowsTheText_data();
+    void caretFollowsTheText();
 };
 
 void ConsoleViewportTest::rowsAndPositions_data()
@@ -52,8 +54,8 @@ void ConsoleViewportTest::rowsAndPositions_data()
     QTest::addColumn<qint64>("position");
     QTest::newRow("first") << qint64(0) << qint64(0) << false << qint64(0);
     QTest::newRow("wrapped") << qint64(2) << qint64(0) << false << qint64(8);
-    QTest::newRow("mark stands for the next line") << qint64(3) << qint64(1) << true << qint64(10);
-    QTest::newRow("after the mark") << qint64(4) << qint64(1) << false << qint64(10);
+    QTest::newRow("mark stands for the next line") << qint64(3) << qint64(1) << true << qint64(11);
+    QTest::newRow("after the mark") << qint64(4) << qint64(1) << false << qint64(11);
 }
 
 void ConsoleViewportTest::rowsAndPositions()
@@ -164,6 +166,28 @@ void ConsoleViewportTest::outputPullsToTheEnd()
     // Rows: one two three four and the empty last line; two on screen.
     QCOMPARE(screen.view.linesBelow(0, 2), qint64(2));
     QCOMPARE(screen.view.linesBelow(3, 2), qint64(0));
+}
+
+void ConsoleViewportTest::caretFollowsTheText_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("column");
+    QTest::newRow("no mark") << QByteArray("abcdefghij") << QByteArray() << 2;
+    QTest::newRow("prompt after a mark") << QByteArray("abcdefghij") << QByteArray("xy") << 2;
+    QTest::newRow("wrapped after a mark") << QByteArray("ab") << QByteArray("vwxyz") << 1;
+    QTest::newRow("full row after a mark") << QByteArray("ab\n") << QByteArray("wxyz") << 4;
+}
+
+// Four cells a row; a mark stands between `before` and `after` when the
+// latter holds anything.
+void ConsoleViewportTest::caretFollowsTheText()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(int, column);
+    Screen screen(before, after);
+    QCOMPARE(screen.view.caretColumn(), column);
 }
 
 QTEST_MAIN(ConsoleViewportTest)

@@ -1,6 +1,7 @@
 #include "colourruns.h"
 #include "consolerows.h"
 #include "consoletext.h"
+#include "inkcontrast.h"
 #include "sgrparser.h"
 #include "testenvironment.h"
 #include "textsearch.h"
@@ -55,6 +56,9 @@ private slots:
     void doubleClickSelectsTheWordDrawn();
     void htmlCarriesTheColours();
     void findSkipsHiddenSequences();
+    void readableInk_data();
+    void readableInk();
+    void screenAdjustsWhatTheCaptureKeeps();
 };
 
 void DeviceColoursTest::sequences_data()
@@ -260,6 +264,71 @@ void DeviceColoursTest::findSkipsHiddenSequences()
     search->findNext(0);
     QTRY_VERIFY(search->isCounted() && !search->isFinding());
     QCOMPARE(search->matchCount(), 2);
+}
+
+void DeviceColoursTest::readableInk_data()
+{
+    QTest::addColumn<QColor>("ink");
+    QTest::addColumn<QColor>("back");
+    QTest::addColumn<bool>("kept");
+    const QColor consoleGreen(67, 136, 101);
+    QTest::newRow("yellow on navy") << QColor(0xcdcd00) << QColor(30, 40, 60) << true;
+    QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << true;
+    QTest::newRow("green on the console's green") << QColor(0x00cd00) << consoleGreen << false;
+    QTest::newRow("grey on the console's green") << QColor(0x7f7f7f) << consoleGreen << false;
+    QTest::newRow("light blue on the console's green") << QColor(0x5c5cff) << consoleGreen << false;
+    QTest::newRow("red on navy") << QColor(0xcd0000) << QColor(30, 40, 60) << false;
+    QTest::newRow("blue on a blue cell") << QColor(0x0000ee) << QColor(0x00005f) << false;
+}
+
+// Kept when it stands out; otherwise the same hue, just readable.
+void DeviceColoursTest::readableInk()
+{
+    QFETCH(QColor, ink);
+    QFETCH(QColor, back);
+    QFETCH(bool, kept);
+    QCOMPARE(InkContrast::contrastRatio(ink, back) >= InkContrast::minimumRatio, kept);
+    const QColor readable = InkContrast::readableOn(ink, back);
+    const double ratio = InkContrast::contrastRatio(readable, back);
+    QVERIFY2(ratio >= InkContrast::minimumRatio, qPrintable(readable.name()));
+    if (kept) {
+        QCOMPARE(readable, ink);
+        return;
+    }
+    // The nearest lightness that does, not black or white.
+    QVERIFY2(ratio < InkContrast::minimumRatio + 0.1, qPrintable(readable.name()));
+    if (ink.hslSaturation() > 0)
+        QVERIFY(qAbs(readable.hslHue() - ink.hslHue()) <= 3);
+}
+
+// Green text is lightened on the console's green, not on a black cell of
+// its own; the HTML capture keeps the device's green for both.
+void DeviceColoursTest::screenAdjustsWhatTheCaptureKeeps()
+{
+    ZIvidView view;
+    view.resize(300, 60);
+    view.setDeviceColours(true);
+    view.displayData("\x1b[1;32mMMMM\x1b[0m \x1b[1;32;40mMMMM\x1b[0m");
+    view.show();
+    QCoreApplication::processEvents();
+    const QColor green(0x00cd00);
+    const QImage screen = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto drawn = [&screen](const QColor &color, int fromX, int toX) {
+        for (int y = 0; y < screen.height(); ++y) {
+            for (int x = fromX; x < toX; ++x) {
+                if (screen.pixel(x, y) == color.rgb())
+                    return true;
+            }
+        }
+        return false;
+    };
+    const int cell = int(QFontMetricsF(view.drawingFont()).horizontalAdvance(QLatin1Char('M')));
+    const QColor lightened = InkContrast::readableOn(green, view.backColor());
+    QVERIFY(lightened != green);
+    QVERIFY(drawn(lightened, 0, 4 + 4 * cell));
+    QVERIFY(!drawn(green, 0, 4 + 4 * cell));
+    QVERIFY(drawn(green, 4 + 5 * cell, 4 + 9 * cell));
+    QCOMPARE(view.toHtml().count(QStringLiteral("color:#00cd00;")), 2);
 }
 
 QTEST_MAIN(DeviceColoursTest)

@@ -177,10 +177,12 @@ void EndToEndTest::unplugDuringFlood()
     bench.device.unplug();
     QTRY_VERIFY(!bench.connected());
     QCOMPARE(bench.status(), notFound);
-    // Both views keep what came before the unplug: the console catches up
-    // with the hex view, and then the process has nothing left to do.
+    // Both views keep what came before the unplug, the console up to its
+    // mark: it catches up with the hex view, and then the process has
+    // nothing left to do.
     ConsoleModel model;
     model.addBatch(bench.hexView()->data());
+    model.addMark();
     QTRY_VERIFY_WITH_TIMEOUT(bench.console()->toPlainText() == model.text(), 60000);
     const double before = processCpuSeconds();
     QTest::qWait(500);

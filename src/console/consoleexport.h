@@ -13,8 +13,8 @@ class QIODevice;
 // on, the HTML draws each style as a span and leaves the sequences out.
 namespace ConsoleExport {
 
-// Written before each line of a capture, given the line; the lines a mark
-// starts have no break in the text and get none.
+// Written before each line of a capture, given the line; a line a Delete
+// joined to a mark has no break in the text and gets none.
 using LinePrefix = std::function<QByteArray(qint64 line)>;
 
 // Empty past ConsoleText::maxArraySize characters.

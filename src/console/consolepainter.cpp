@@ -4,6 +4,7 @@
 #include "consolerows.h"
 #include "consoletext.h"
 #include "consoleviewport.h"
+#include "inkcontrast.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -294,15 +295,33 @@ void ConsolePainter::fillFindHighlight(QPainter &painter, const Frame &frame, qi
     painter.fillRect(cell, isCurrent ? currentColor : matchColor);
 }
 
+// A device's text colour is made readable on what lies behind it, its own
+// background or the console's; the user's colours are drawn as chosen.
 ConsolePainter::DeviceInk ConsolePainter::deviceInk(const TextStyle &style, const QColor &text, const QColor &back,
                                                     bool enabled) const
 {
     DeviceInk ink {text, QColor(), style.bold};
-    if (style.foreground)
-        ink.text = enabled ? fromStyle(style.foreground) : blend(fromStyle(style.foreground), back);
     if (style.background)
         ink.back = fromStyle(style.background);
+    if (style.foreground) {
+        const QColor readable = readableInk(style.foreground, ink.back.isValid() ? ink.back : back);
+        ink.text = enabled ? readable : blend(readable, back);
+    }
     return ink;
+}
+
+QColor ConsolePainter::readableInk(quint32 foreground, const QColor &back) const
+{
+    const quint64 key = quint64(foreground & 0xffffff) << 32 | back.rgb();
+    const auto known = m_readableInk.constFind(key);
+    if (known != m_readableInk.constEnd())
+        return QColor(*known);
+    // A device cycling through colours must not grow it without end.
+    if (m_readableInk.size() >= 4096)
+        m_readableInk.clear();
+    const QColor readable = InkContrast::readableOn(fromStyle(foreground), back);
+    m_readableInk.insert(key, readable.rgb());
+    return readable;
 }
 
 QFont ConsolePainter::boldFont() const

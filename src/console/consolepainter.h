@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QRect>
 
 #include <vector>
@@ -71,6 +72,7 @@ private:
         bool bold;
     };
     DeviceInk deviceInk(const TextStyle &style, const QColor &text, const QColor &back, bool enabled) const;
+    QColor readableInk(quint32 foreground, const QColor &back) const;
     QFont boldFont() const;
     void drawRow(QPainter &painter, const Frame &frame, qint64 line, qint64 textRow, qreal y) const;
     void drawMark(QPainter &painter, const Frame &frame, const QTime &time, qreal y) const;
@@ -91,4 +93,6 @@ private:
     // many screen pixels wide and high.
     int m_pictureScaleX = 1;
     int m_pictureScaleY = 2;
+    // Device text colours made readable, by colour and what is behind it.
+    mutable QHash<quint64, QRgb> m_readableInk;
 };

@@ -233,18 +233,21 @@ void ConsoleText::popChar()
     tailChanged(m_lineCount - 1, lineLength(m_lineCount - 1));
 }
 
+// An unfinished line is ended with a real break: the next session's text
+// is a line of its own in copies, captures and Find, as on screen, and
+// gets a time of its own.
 void ConsoleText::addMark(const QTime &time)
 {
     const qint64 last = m_lineCount - 1;
-    if (lineStart(last) == m_size) {
-        setEntryFlags(last, markFlag);
-        tailChanged(last, 0);
-    } else {
+    if (lineStart(last) < m_size) {
+        const qint64 changedFrom = m_size;
         tailChanged(last, lineLength(last));
-        Chunk &chunk = m_chunks.back();
-        chunk.lines.push_back(quint32(chunk.fill) | softFlag | markFlag);
-        ++m_lineCount;
+        appendShown("\n", 1);
+        if (m_colours)
+            coloursChanged(changedFrom);
     }
+    setEntryFlags(m_lineCount - 1, markFlag);
+    tailChanged(m_lineCount - 1, 0);
     m_marks.push_back({m_size, time});
     m_crOpen = false;
 }

@@ -19,8 +19,9 @@ class ColourRuns;
 // offsets: about one byte per character and four per line.
 //
 // Marks (a disconnection, say) sit between characters without being part of
-// the text: a marked position always starts a line, one that follows no
-// line break when the text there did not end with one.
+// the text: a marked position always starts a line. A mark ends an
+// unfinished line with a line break; only a Delete that joins text across
+// a mark leaves a marked line that follows no break.
 class ConsoleText
 {
 public:
@@ -45,7 +46,8 @@ public:
     // Takes out the characters in [from, to), line breaks included. Marks
     // inside the range move to `from`.
     void remove(qint64 from, qint64 to);
-    // Marks the current end of the text.
+    // Marks the current end of the text, after a line break added when
+    // the last line holds anything.
     void addMark(const QTime &time);
     // Colour sequences from the device are found and kept track of while on;
     // switching redoes every line's layout.

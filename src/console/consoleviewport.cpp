@@ -167,16 +167,15 @@ qint64 ConsoleViewport::positionAt(qint64 row, qreal x, qreal cellWidth) const
     });
 }
 
-// The last row's index in its line counts its line's marks too.
+// The last row is always one of text: a line has a row of text after its
+// marks.
 int ConsoleViewport::caretColumn() const
 {
-    const qint64 row = m_rows.rowCount() - 1;
-    const qint64 line = m_text.lineCount() - 1;
-    qint64 rowInLine = 0;
-    m_rows.lineOfRow(row, &rowInLine);
+    const RowPlace place = placeOfRow(m_rows.rowCount() - 1);
+    const qint64 line = place.line;
     const qint64 start = m_text.lineStart(line);
     int column = 0;
-    CellWalker(m_text, start + m_rows.rowOffset(m_text, line, rowInLine))
+    CellWalker(m_text, start + m_rows.rowOffset(m_text, line, place.textRow()))
         .walk(start + m_text.lineLength(line), [&](qint64, char c) {
             column = m_rows.cellEnd(c, column);
             return true;

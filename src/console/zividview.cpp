@@ -5,7 +5,9 @@
 #include "consolestylesheet.h"
 #include "holdmarker.h"
 
+#include <QClipboard>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPaintEvent>
@@ -15,6 +17,15 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+namespace {
+
+bool isModifierKey(int key)
+{
+    return (key >= Qt::Key_Shift && key <= Qt::Key_Alt) || key == Qt::Key_AltGr;
+}
+
+} // namespace
 
 ZIvidView::ZIvidView(QWidget *parent)
     : QAbstractScrollArea(parent)
@@ -37,6 +48,8 @@ ZIvidView::ZIvidView(QWidget *parent)
             [this](int value) { m_consoleViewport.scrolledTo(value == verticalScrollBar()->maximum()); });
     applyFont();
     setUpFind();
+    if (QGuiApplication::clipboard()->supportsSelection())
+        m_primarySelection = [] { return QGuiApplication::clipboard()->text(QClipboard::Selection); };
 }
 
 void ZIvidView::displayData(const QByteArray &data)
@@ -323,12 +336,38 @@ bool ZIvidView::focusNextPrevChild(bool)
 
 void ZIvidView::keyPressEvent(QKeyEvent *event)
 {
+    if (scrollByKey(event))
+        return;
     if (m_terminalShortcuts && runTerminalShortcut(event))
         return;
-    m_consoleViewport.setPinned(true);
-    refresh();
+    // Shift pressed for Shift+Page Up leaves the view where it is.
+    if (!isModifierKey(event->key())) {
+        m_consoleViewport.setPinned(true);
+        refresh();
+    }
     m_keyIsAutoRepeat = event->isAutoRepeat();
     emit keyInput(event->key(), event->text());
+}
+
+// Shift+Page Up and Page Down, Shift+Home and End page through the
+// scrollback, as in a terminal emulator, whatever the shortcuts: they send
+// nothing, and the view follows the output again only at the end.
+bool ZIvidView::scrollByKey(const QKeyEvent *event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier)
+        return false;
+    QAbstractSlider::SliderAction action;
+    switch (event->key()) {
+    case Qt::Key_PageUp:   action = QAbstractSlider::SliderPageStepSub; break;
+    case Qt::Key_PageDown: action = QAbstractSlider::SliderPageStepAdd; break;
+    case Qt::Key_Home:     action = QAbstractSlider::SliderToMinimum; break;
+    case Qt::Key_End:      action = QAbstractSlider::SliderToMaximum; break;
+    default: return false;
+    }
+    if (m_refreshPending)
+        refresh();
+    verticalScrollBar()->triggerAction(action);
+    return true;
 }
 
 bool ZIvidView::runTerminalShortcut(const QKeyEvent *event)

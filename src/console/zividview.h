@@ -46,7 +46,8 @@ public:
     void clear();
     // Marks the end of the text with a row of its own, "— disconnected
     // hh:mm:ss —", that is not part of the text; backspaces received after
-    // it stop there.
+    // it stop there. An unfinished line before it ends there: the text
+    // gets a line break.
     void markDisconnected(const QTime &time);
     bool isEmpty() const { return m_text.size() == 0; }
     // Characters shown, each line break one.
@@ -83,11 +84,15 @@ public:
     void deleteSelection();
     // Sends the clipboard's text as one paste.
     void paste();
+    // What a middle click pastes: by default the primary selection where
+    // the platform has one (X11), and nothing where it has none.
+    void setPrimarySelectionProvider(std::function<QString()> provider);
     // Cut, Copy, Paste, Delete, Select All, without shortcuts: the keys go
     // to the device.
     QMenu *createStandardContextMenu();
     // Ctrl+Shift+C copies, Ctrl+Shift+V and Shift+Insert paste, as in a
     // terminal emulator; off, those keys go to the device like any other.
+    // Shift+Page Up, Page Down, Home and End scroll the view either way.
     void setTerminalShortcuts(bool on) { m_terminalShortcuts = on; }
 
     // While held, received data no longer pulls the view to the end; a
@@ -168,7 +173,9 @@ protected:
 private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
     bool copySelection();
+    void sendPaste(const QString &text);
     QRect caretRect() const;
+    bool scrollByKey(const QKeyEvent *event);
     bool runTerminalShortcut(const QKeyEvent *event);
     void applyStyleSheet();
     void applyFont();
@@ -205,6 +212,7 @@ private:
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;
     std::function<bool(qint64)> m_largeSelectionSaver;
+    std::function<QString()> m_primarySelection;
     std::shared_ptr<AppearancePicker> m_appearancePicker;
 
     TextSearch *m_search = nullptr;

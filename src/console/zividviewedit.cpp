@@ -50,8 +50,15 @@ void ZIvidView::mouseMoveEvent(QMouseEvent *event)
     selectTo(positionAt(event->pos()));
 }
 
+// A middle click pastes the primary selection, as X11 programs do.
 void ZIvidView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::MiddleButton && m_primarySelection) {
+        const QString text = m_primarySelection();
+        if (!text.isEmpty())
+            sendPaste(text);
+        return;
+    }
     if (event->button() != Qt::LeftButton || !m_selecting)
         return;
     m_selecting = false;
@@ -181,9 +188,18 @@ void ZIvidView::paste()
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     if (!mime)
         return;
+    sendPaste(mime->text());
+}
+
+void ZIvidView::setPrimarySelectionProvider(std::function<QString()> provider)
+{
+    m_primarySelection = std::move(provider);
+}
+
+void ZIvidView::sendPaste(const QString &text)
+{
     m_consoleViewport.setPinned(true);
     refresh();
-    const QString text = mime->text();
     qCDebug(consoleLog) << text;
     emit keyInput(pasteKey, text);
 }

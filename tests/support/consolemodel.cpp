@@ -64,6 +64,10 @@ void ConsoleModel::clear()
 
 void ConsoleModel::addMark()
 {
+    if (!startsLine(m_screen, m_marks, m_screen.size())) {
+        m_screen += QLatin1Char('\n');
+        m_times.append(m_times.last());
+    }
     m_marks.append(m_screen.size());
     m_endsWithCr = false;
 }

@@ -15,7 +15,8 @@ public:
     // A batch that arrived at `time`.
     void addBatch(const QByteArray &batch, qint64 time = 0);
     void clear();
-    // A mark at the end: backspaces stop there.
+    // A mark at the end, after a line break when the last line holds
+    // anything: backspaces stop there.
     void addMark();
     // Takes out [from, to); marks inside move to `from`.
     void remove(int from, int to);
