@@ -131,8 +131,12 @@ void ReceiveLog::drain()
 void ReceiveLog::fail(const QString &reason)
 {
     qCWarning(logFileCategory) << "log file error [" << m_fileName << "]" << reason;
-    if (m_writer)
+    if (m_writer) {
+        // Later: this may run inside the writer's own signal.
         m_writer->abandon();
+        m_writer->disconnect(this);
+        m_writer.release()->deleteLater();
+    }
     close();
     emit failed(m_fileName, reason);
 }
