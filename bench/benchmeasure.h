@@ -7,6 +7,7 @@
 namespace Bench {
 
 double residentMegabytes();  // current resident set size
+double peakResidentMegabytes();  // the largest it has been
 // One "name<TAB>value<TAB>unit" line, flushed at once.
 void report(const QString &name, double value, const QString &unit);
 

@@ -19,10 +19,13 @@ bigscreen_lines=${BIGSCREEN_LINES:-"100000 1000000"}
 store_megabytes=${STORE_MEGABYTES:-2048}
 # The text an absent literal is looked for in.
 find_megabytes=${FIND_MEGABYTES:-1024}
+# The session Clear Screen empties.
+clear_megabytes=${CLEAR_MEGABYTES:-300}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
-    bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths >/dev/null
+    bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths \
+    bench_clear >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -54,6 +57,8 @@ run bench_store empty 100
 run bench_store clear 1024
 run bench_find "$find_megabytes" 5
 run bench_linetimes 64
+run bench_clear "$clear_megabytes" on
+run bench_clear "$clear_megabytes" off
 # Instruction counts, steadier here than times.
 if command -v valgrind >/dev/null; then
     echo "running callgrind_colours.sh" >&2

@@ -1,3 +1,4 @@
+#include "logoverflow.h"
 #include "processsetup.h"
 #include "receivelog.h"
 
@@ -57,9 +58,7 @@ void LogPipesTest::stalledReaderNeverBlocks()
     ReceiveLog log;
     QSignalSpy failed(&log, &ReceiveLog::failed);
     QVERIFY(log.open(fifo));
-    const QByteArray batch(1 << 20, 'x');
-    for (qint64 sent = 0; sent <= ReceiveLog::bufferLimit + batch.size(); sent += batch.size())
-        log.append(batch);
+    appendPastTheBound(log);
     QCOMPARE(failed.count(), 1);
     QVERIFY(failed.first().at(1).toString().contains(QStringLiteral("behind")));
     QVERIFY(!log.isLogging());

@@ -6,11 +6,10 @@
 
 #include <memory>
 
-
-
-// The file behind --log, opened so that nothing ever waits on it: a FIFO
+// The file behind --log, opened so that nothing waits on a reader: a FIFO
 // with no reader fails at once, and a write the reader is not ready for
-// returns 0 instead of blocking.
+// returns 0 instead of blocking. A file on disk never refuses a write, but
+// a slow disk or share may hold it: write that one from another thread.
 class LogFile
 {
 public:
@@ -29,8 +28,8 @@ public:
 
     // Bytes taken, 0 when the reader is not ready for more, -1 on failure.
     qint64 write(const char *data, qint64 size);
-    // What to watch for the moment the reader takes more; -1 where writes
-    // never have to wait.
+    // What to watch for the moment the reader takes more; -1 for a file on
+    // disk, which never refuses a write.
     int writeNotifierHandle() const;
 
 private:
@@ -38,5 +37,6 @@ private:
     QString m_error;
     // A descriptor where the system has one (Unix), else the file itself.
     qintptr m_handle = -1;
+    bool m_onDisk = false;
     std::unique_ptr<QFile> m_file;
 };

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +36,8 @@ bool LogFile::open(const QString &fileName)
         return false;
     }
     m_handle = fd;
+    struct stat status;
+    m_onDisk = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     return true;
 }
 
@@ -67,5 +70,5 @@ qint64 LogFile::write(const char *data, qint64 size)
 
 int LogFile::writeNotifierHandle() const
 {
-    return int(m_handle);
+    return m_onDisk ? -1 : int(m_handle);
 }

@@ -1,5 +1,6 @@
 #include "receivefeed.h"
 
+#include "chunkmemory.h"
 #include "hexview.h"
 #include "receivelog.h"
 #include "serialport.h"
@@ -17,6 +18,9 @@ namespace {
 // started from the desktop would fill the journal with them. Switched on with
 // QT_LOGGING_RULES="tarnterm.receive.debug=true".
 Q_LOGGING_CATEGORY(receiveCategory, "tarnterm.receive", QtInfoMsg)
+
+// Below this, giving the heap back is not worth the walk over it.
+constexpr qint64 largeHexView = qint64(8) << 20;
 
 } // namespace
 
@@ -71,7 +75,12 @@ void ReceiveFeed::clear()
     m_unshownBatches.clear();
     m_unshownArrivals.clear();
     m_console->clear();
+    const bool large = m_hexView->size() > largeHexView;
     m_hexView->setData(QByteArray());
+    // The hex view's chunks come from the heap, which keeps what is freed
+    // unless asked; the console asked before they were freed.
+    if (large)
+        releaseFreedMemory();
 }
 
 void ReceiveFeed::showReceived()

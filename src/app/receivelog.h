@@ -1,19 +1,21 @@
 #pragma once
 
 #include "logfile.h"
+#include "logwriter.h"
 
 #include <QByteArray>
 #include <QObject>
 
 #include <deque>
+#include <memory>
 
 class QSocketNotifier;
 
 // Keeps every received byte, raw, in a file given by the user. The file is
-// appended to, never truncated, and each batch goes to the system at once,
-// so a crash loses nothing. The window's thread never waits on it: what a
-// slow reader (a FIFO, a pipe) has not taken yet waits in a buffer of at
-// most bufferLimit bytes. The first failure, or a full buffer, is reported
+// appended to, never truncated. The window's thread never waits on it: a
+// file on disk is written from a thread of its own, and what a slow reader
+// (a FIFO, a pipe) has not taken yet waits here. Either way at most
+// bufferLimit bytes wait. The first failure, or a full buffer, is reported
 // once and ends logging; the terminal goes on without it.
 class ReceiveLog : public QObject
 {
@@ -28,12 +30,17 @@ public:
     // False when the file cannot be opened; errorString() says why, and
     // failed() reports it too.
     bool open(const QString &fileName);
+    // Logs through write, called from a thread of its own: how open() writes
+    // a file on disk.
+    void openWriter(const QString &fileName, LogWriter::WriteFunction write);
+    // Waits for a file on disk to have every byte; drops what a pipe's
+    // reader has not taken.
     void close();
-    bool isLogging() const { return m_file.isOpen(); }
-    QString fileName() const { return m_file.fileName(); }
-    QString errorString() const { return m_file.errorString(); }
-    // Bytes waiting for the reader.
-    qint64 pendingBytes() const { return m_pendingSize; }
+    bool isLogging() const { return m_pipe || m_writer; }
+    QString fileName() const { return m_fileName; }
+    QString errorString() const { return m_error; }
+    // Bytes appended and not yet written.
+    qint64 pendingBytes() const;
 
     // Does nothing once logging has stopped.
     void append(const QByteArray &bytes);
@@ -46,7 +53,11 @@ private:
     void drain();
     void fail(const QString &reason);
 
-    LogFile m_file;
+    QString m_fileName;
+    QString m_error;
+    std::unique_ptr<LogWriter> m_writer;
+    // A FIFO or pipe, written without waiting from this thread.
+    std::unique_ptr<LogFile> m_pipe;
     std::deque<QByteArray> m_pending;
     qint64 m_pendingSize = 0;
     // How much of the first pending batch is already written.
