@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,15 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-namespace {
-
-bool isModifierKey(int key)
-{
-    return (key >= Qt::Key_Shift && key <= Qt::Key_Alt) || key == Qt::Key_AltGr;
-}
-
-} // namespace
 
 ZIvidView::ZIvidView(QWidget *parent)
     : QAbstractScrollArea(parent)
@@ -309,81 +299,6 @@ void ZIvidView::setTimestampMode(TimestampMode mode)
 QString ZIvidView::timestampLabel(qint64 line) const
 {
     return m_consoleViewport.timestampLabel(line);
-}
-
-// The keys an editor keeps from the window's shortcuts stay with the
-// console too: typing keys and the standard editing chords.
-bool ZIvidView::event(QEvent *event)
-{
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-        if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier || key == QKeySequence::Copy
-            || key == QKeySequence::Paste || key == QKeySequence::Cut || key == QKeySequence::Undo
-            || key == QKeySequence::Redo || key == QKeySequence::SelectAll) {
-            event->accept();
-            return true;
-        }
-    }
-    return QAbstractScrollArea::event(event);
-}
-
-// Tab and Shift+Tab are keys for the device, not focus moves.
-bool ZIvidView::focusNextPrevChild(bool)
-{
-    return false;
-}
-
-void ZIvidView::keyPressEvent(QKeyEvent *event)
-{
-    if (scrollByKey(event))
-        return;
-    if (m_terminalShortcuts && runTerminalShortcut(event))
-        return;
-    // Shift pressed for Shift+Page Up leaves the view where it is.
-    if (!isModifierKey(event->key())) {
-        m_consoleViewport.setPinned(true);
-        refresh();
-    }
-    m_keyIsAutoRepeat = event->isAutoRepeat();
-    emit keyInput(event->key(), event->text());
-}
-
-// Shift+Page Up and Page Down, Shift+Home and End page through the
-// scrollback, as in a terminal emulator, whatever the shortcuts: they send
-// nothing, and the view follows the output again only at the end.
-bool ZIvidView::scrollByKey(const QKeyEvent *event)
-{
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier)
-        return false;
-    QAbstractSlider::SliderAction action;
-    switch (event->key()) {
-    case Qt::Key_PageUp:   action = QAbstractSlider::SliderPageStepSub; break;
-    case Qt::Key_PageDown: action = QAbstractSlider::SliderPageStepAdd; break;
-    case Qt::Key_Home:     action = QAbstractSlider::SliderToMinimum; break;
-    case Qt::Key_End:      action = QAbstractSlider::SliderToMaximum; break;
-    default: return false;
-    }
-    if (m_refreshPending)
-        refresh();
-    verticalScrollBar()->triggerAction(action);
-    return true;
-}
-
-bool ZIvidView::runTerminalShortcut(const QKeyEvent *event)
-{
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const Qt::KeyboardModifiers controlShift = Qt::ControlModifier | Qt::ShiftModifier;
-    if (modifiers == controlShift && event->key() == Qt::Key_C) {
-        copy();
-        return true;
-    }
-    if ((modifiers == controlShift && event->key() == Qt::Key_V)
-        || (modifiers == Qt::ShiftModifier && event->key() == Qt::Key_Insert)) {
-        paste();
-        return true;
-    }
-    return false;
 }
 
 void ZIvidView::dragEnterEvent(QDragEnterEvent *) {}
