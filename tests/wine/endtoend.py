@@ -116,6 +116,9 @@ class Prefix:
         self.path = os.path.join(workdir, name)
         self.env = dict(os.environ, TARNTERM_WINEPREFIX=self.path, WINEPREFIX=self.path)
         self.env.pop("TARNTERM_WINE_DLL_DIRS", None)
+        # The cases learn that the port opened from the serial debug lines,
+        # which are off by default.
+        self.env["QT_LOGGING_RULES"] = "tarnterm.serial.debug=true"
         if preload:
             self.env["LD_PRELOAD"] = preload
         self.run("cmd", "/c", "exit")
