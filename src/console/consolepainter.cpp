@@ -164,7 +164,10 @@ void ConsolePainter::drawRow(QPainter &painter, const Frame &frame, qint64 line,
     const QColor dimmed = blend(text, back);
     const QColor &highlight = frame.highlight;
     const QColor &highlightedText = frame.highlightedText;
-    const auto [selectionFrom, selectionTo] = m_view.selection();
+    // Named apart, not bound: the cell callback below captures them.
+    const std::pair<qint64, qint64> selection = m_view.selection();
+    const qint64 selectionFrom = selection.first;
+    const qint64 selectionTo = selection.second;
 
     const int columns = m_rows.columns();
     const qint64 start = m_text.lineStart(line);
