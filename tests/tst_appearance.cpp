@@ -23,26 +23,6 @@ QFont courier()
     return QFont(QStringLiteral("Courier New"), 10, 50, false);
 }
 
-// Answers with what it was given to answer, and notes what it was asked.
-class FakePicker : public AppearancePicker
-{
-public:
-    std::optional<QFont> pickFont(const QFont &current, QWidget *) override
-    {
-        asked << current.toString();
-        return font;
-    }
-    QColor pickColor(const QColor &current, QWidget *, const QString &title) override
-    {
-        asked << current.name() + QLatin1Char(' ') + title;
-        return color;
-    }
-
-    std::optional<QFont> font;
-    QColor color;
-    QStringList asked;
-};
-
 QFont withStyle(QFont font, QFont::Style style)
 {
     font.setStyle(style);
@@ -76,8 +56,6 @@ private slots:
     void confirmedColourDialogApplies_data();
     void confirmedColourDialogApplies();
     void confirmedFontDialogApplies();
-    void slotsAskThePicker_data();
-    void slotsAskThePicker();
     void confirmUnchangedRebuildsSameText();
     void drawsInTheChosenWeight();
     void missingFamilyDrawsInAFixedFont();
@@ -353,49 +331,6 @@ void TestAppearance::confirmedFontDialogApplies()
     QCOMPARE(view.termFont().pointSize(), 17);
     QCOMPARE(view.termFont(), chosen);
     QCOMPARE(view.styleSheet(), consoleStyleSheet(chosen, QColor(1, 1, 1), QColor(2, 2, 2)));
-}
-
-void TestAppearance::slotsAskThePicker_data()
-{
-    QTest::addColumn<QString>("slot");
-    QTest::addColumn<bool>("cancelled");
-    QTest::addColumn<QString>("expected");
-    for (const bool cancelled : {false, true}) {
-        const char *suffix = cancelled ? ", cancelled" : "";
-        QTest::addRow("font%s", suffix) << QStringLiteral("changeFont") << cancelled << QString();
-        QTest::addRow("font colour%s", suffix)
-            << QStringLiteral("changeFontColor") << cancelled << QStringLiteral("#010101 Font color");
-        QTest::addRow("background colour%s", suffix)
-            << QStringLiteral("changeBackColor") << cancelled << QStringLiteral("#020202 Background color");
-    }
-}
-
-// The font dialog starts at the font drawn in; a cancelled pick, or a view
-// without a picker, changes nothing.
-void TestAppearance::slotsAskThePicker()
-{
-    QFETCH(QString, slot);
-    QFETCH(bool, cancelled);
-    QFETCH(QString, expected);
-
-    ZIvidView view;
-    view.setTermFont(QFont(QStringLiteral("No Such Face At All"), 13));
-    view.setFontColor(QColor(1, 1, 1));
-    view.setBackColor(QColor(2, 2, 2));
-    const QString before = view.styleSheet();
-    const QString drawn = view.drawingFont().toString();
-    QVERIFY(QMetaObject::invokeMethod(&view, qPrintable(slot)));
-    QCOMPARE(view.styleSheet(), before);
-
-    auto picker = std::make_shared<FakePicker>();
-    if (!cancelled) {
-        picker->font = QFont(QStringLiteral("DejaVu Sans Mono"), 9);
-        picker->color = QColor(3, 4, 5);
-    }
-    view.setAppearancePicker(picker);
-    QVERIFY(QMetaObject::invokeMethod(&view, qPrintable(slot)));
-    QCOMPARE(picker->asked, QStringList(expected.isEmpty() ? drawn : expected));
-    QCOMPARE(view.styleSheet() == before, cancelled);
 }
 
 void TestAppearance::confirmUnchangedRebuildsSameText()
