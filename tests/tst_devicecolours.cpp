@@ -1,4 +1,5 @@
 #include "colourruns.h"
+#include "consolepainter.h"
 #include "consolerows.h"
 #include "consoletext.h"
 #include "inkcontrast.h"
@@ -12,15 +13,15 @@
 
 namespace {
 
-// Each sequence as "start-end:foreground/background/bold".
+// Each sequence as "start-end:foreground/background/bold/attributes".
 QStringList sequencesOf(const ConsoleText &text)
 {
     QStringList list;
     const ColourRuns *runs = text.colours();
     for (qint64 i = 0; runs && i < runs->count(); ++i) {
         const TextStyle s = runs->styleAfter(i);
-        list << QStringLiteral("%1-%2:%3/%4/%5").arg(runs->start(i)).arg(runs->end(i)).arg(s.foreground, 0, 16)
-                    .arg(s.background, 0, 16).arg(s.bold);
+        list << QStringLiteral("%1-%2:%3/%4/%5/%6").arg(runs->start(i)).arg(runs->end(i)).arg(s.foreground, 0, 16)
+                    .arg(s.background, 0, 16).arg(s.bold).arg(s.attributes);
     }
     return list;
 }
@@ -55,6 +56,7 @@ private slots:
     void switchingEveryOptionOffRestoresThePixels();
     void doubleClickSelectsTheWordDrawn();
     void htmlCarriesTheColours();
+    void underlineAndReverseAreDrawn();
     void findSkipsHiddenSequences();
     void readableInk_data();
     void readableInk();
@@ -101,18 +103,46 @@ void DeviceColoursTest::styles_data()
     QTest::addColumn<uint>("foreground");
     QTest::addColumn<uint>("background");
     QTest::addColumn<bool>("bold");
+    QTest::addColumn<uint>("attributes");
 
     const uint set = TextStyle::setBit;
-    QTest::newRow("red") << QByteArray("\x1b[31m") << (set | 0xcd0000) << 0u << false;
-    QTest::newRow("bright background") << QByteArray("\x1b[103m") << 0u << (set | 0xffff00) << false;
-    QTest::newRow("palette") << QByteArray("\x1b[38;5;196m") << (set | 0xff0000) << 0u << false;
-    QTest::newRow("palette grey") << QByteArray("\x1b[48;5;232m") << 0u << (set | 0x080808) << false;
-    QTest::newRow("24-bit") << QByteArray("\x1b[48;2;1;2;3m") << 0u << (set | 0x010203) << false;
-    QTest::newRow("unknown skipped") << QByteArray("\x1b[4;1;32m") << (set | 0x00cd00) << 0u << true;
-    QTest::newRow("reset") << QByteArray("\x1b[1;31;44;0m") << 0u << 0u << false;
-    QTest::newRow("empty resets") << QByteArray("\x1b[1;31;m") << 0u << 0u << false;
-    QTest::newRow("defaults") << QByteArray("\x1b[1;31;44;39;49;22m") << 0u << 0u << false;
-    QTest::newRow("palette cut short") << QByteArray("\x1b[1;38;5m") << 0u << 0u << true;
+    QTest::newRow("red") << QByteArray("\x1b[31m") << (set | 0xcd0000) << 0u << false << 0u;
+    QTest::newRow("bright background") << QByteArray("\x1b[103m") << 0u << (set | 0xffff00) << false << 0u;
+    QTest::newRow("palette") << QByteArray("\x1b[38;5;196m") << (set | 0xff0000) << 0u << false << 0u;
+    QTest::newRow("palette grey") << QByteArray("\x1b[48;5;232m") << 0u << (set | 0x080808) << false << 0u;
+    QTest::newRow("24-bit") << QByteArray("\x1b[48;2;1;2;3m") << 0u << (set | 0x010203) << false << 0u;
+    QTest::newRow("unknown skipped") << QByteArray("\x1b[5;1;32m") << (set | 0x00cd00) << 0u << true << 0u;
+    QTest::newRow("reset") << QByteArray("\x1b[1;31;44;0m") << 0u << 0u << false << 0u;
+    QTest::newRow("empty resets") << QByteArray("\x1b[1;31;m") << 0u << 0u << false << 0u;
+    QTest::newRow("defaults") << QByteArray("\x1b[1;31;44;39;49;22m") << 0u << 0u << false << 0u;
+    QTest::newRow("palette cut short") << QByteArray("\x1b[1;38;5m") << 0u << 0u << true << 0u;
+
+    // Each rendition on its own, then everything on and its reset last.
+    const uint all = TextStyle::Dim | TextStyle::Italic | TextStyle::Underline | TextStyle::Reverse | TextStyle::Strike;
+    const struct { int on; int off; TextStyle::Attribute attribute; } renditions[] = {
+        {2, 22, TextStyle::Dim}, {3, 23, TextStyle::Italic}, {4, 24, TextStyle::Underline},
+        {7, 27, TextStyle::Reverse}, {9, 29, TextStyle::Strike},
+    };
+    for (const auto &r : renditions) {
+        QTest::addRow("on %d", r.on) << "\x1b[" + QByteArray::number(r.on) + 'm' << 0u << 0u << false << uint(r.attribute);
+        // 22 ends bold as well as dim.
+        QTest::addRow("reset %d", r.off) << "\x1b[1;2;3;4;7;9;" + QByteArray::number(r.off) + 'm' << 0u << 0u
+                                   << (r.off != 22) << (all & ~uint(r.attribute));
+    }
+    QTest::newRow("0 ends them all") << QByteArray("\x1b[2;3;4;7;9;0m") << 0u << 0u << false << 0u;
+
+    QTest::newRow("colon palette") << QByteArray("\x1b[38:5:196m") << (set | 0xff0000) << 0u << false << 0u;
+    QTest::newRow("colon 24-bit, empty space id") << QByteArray("\x1b[38:2::1:2:3m") << (set | 0x010203) << 0u
+                                                  << false << 0u;
+    QTest::newRow("colon 24-bit, space id") << QByteArray("\x1b[48:2:0:1:2:3m") << 0u << (set | 0x010203) << false
+                                            << 0u;
+    QTest::newRow("colon 24-bit, no space id") << QByteArray("\x1b[48:2:1:2:3;4m") << 0u << (set | 0x010203)
+                                               << false << uint(TextStyle::Underline);
+    QTest::newRow("curly underline") << QByteArray("\x1b[4:3m") << 0u << 0u << false << uint(TextStyle::Underline);
+    QTest::newRow("4:0 is no underline") << QByteArray("\x1b[4;4:0m") << 0u << 0u << false << 0u;
+    QTest::newRow("colon cut short") << QByteArray("\x1b[1;38:2:1:2;4m") << 0u << 0u << true << 0u;
+    QTest::newRow("colon out of range") << QByteArray("\x1b[7;38:5:256;4m") << 0u << 0u << false
+                                        << uint(TextStyle::Reverse);
 }
 
 void DeviceColoursTest::styles()
@@ -121,12 +151,19 @@ void DeviceColoursTest::styles()
     QFETCH(uint, foreground);
     QFETCH(uint, background);
     QFETCH(bool, bold);
+    QFETCH(uint, attributes);
 
     QCOMPARE(SgrParser::sequenceLength(sequence.constData(), sequence.size()), sequence.size());
     const TextStyle style = SgrParser::apply(TextStyle(), sequence.constData(), sequence.size());
     QCOMPARE(style.foreground, foreground);
     QCOMPARE(style.background, background);
     QCOMPARE(style.bold, bold);
+    QCOMPARE(uint(style.attributes), attributes);
+    // The entry a sequence keeps gives the same style back.
+    ConsoleText text;
+    text.setDeviceColours(true);
+    text.append(sequence);
+    QVERIFY(text.colours()->styleAfter(0) == style);
 }
 
 // Whatever the order of appends, backspaces and removals, the sequences and
@@ -134,7 +171,7 @@ void DeviceColoursTest::styles()
 void DeviceColoursTest::randomEditsMatchTheBytes()
 {
     static const QByteArrayList pieces {"\x1b[31m", "\x1b[0m", "\x1b[1;4", "4m", "\x1b[", "m", "ab", "\b",
-                                        "\b\b\b", "\r\n", "\x1b[38;5;2", "0m"};
+                                        "\b\b\b", "\r\n", "\x1b[38;5;2", "0m", "\x1b[7;38:2::1:2:3", ":4m"};
     QRandomGenerator random(18);
     ConsoleText text(64);
     text.setDeviceColours(true);
@@ -245,6 +282,63 @@ void DeviceColoursTest::htmlCarriesTheColours()
     QCOMPARE(view.toPlainText(), QStringLiteral("a\x1b[31mb<\x1b[0mc"));
     view.setDeviceColours(false);
     QVERIFY(view.toHtml().contains(QStringLiteral("a\x1b[31mb&lt;\x1b[0mc")));
+
+    view.displayData("\x1b[2;3;4;7;9;38:2::1:2:3md\x1b[27;29;44me");
+    view.setDeviceColours(true);
+    QVERIFY(view.toHtml().contains(QStringLiteral(
+        "<span style=\"color:Canvas;background-color:#010203;opacity:0.5;font-style:italic;"
+        "text-decoration:underline line-through;\">d</span><span style=\"color:#010203;background-color:#0000ee;"
+        "opacity:0.5;font-style:italic;text-decoration:underline;\">e</span>")));
+}
+
+// Blanks, so that only the line and the fill can take the font's colour:
+// four underlined, four plain, four reversed.
+void DeviceColoursTest::underlineAndReverseAreDrawn()
+{
+    ZIvidView view;
+    view.resize(300, 60);
+    view.setDeviceColours(true);
+    view.displayData("\x1b[4m    \x1b[24m    \x1b[7m    \x1b[0m");
+    view.show();
+    // Another window is active, so no caret stands after the text.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(!view.isActiveWindow());
+    QCoreApplication::processEvents();
+    const QImage screen = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The stretches of the font's colour along a pixel row.
+    const auto inkRuns = [&](int y) {
+        QVector<QPair<int, int>> runs;
+        for (int x = 0; x < screen.width(); ++x) {
+            if (screen.pixel(x, y) != view.fontColor().rgb())
+                continue;
+            if (runs.isEmpty() || runs.last().second != x)
+                runs.append({x, x});
+            runs.last().second = x + 1;
+        }
+        return runs;
+    };
+    const auto near = [](int a, int b) { return qAbs(a - b) <= 1; };
+    // The reversed cells fill the row from its top; the underline crosses
+    // the underlined ones, as wide, two widths before.
+    const QPair<int, int> reversed = inkRuns(0).value(0);
+    QVERIFY(reversed.second > reversed.first);
+    int underlineRows = 0;
+    bool below = false;
+    for (int y = 0; y < screen.height(); ++y) {
+        const QVector<QPair<int, int>> runs = inkRuns(y);
+        below = below || runs.isEmpty();
+        QVERIFY2(below ? runs.isEmpty() : runs.size() <= 2 && runs.last() == reversed, qPrintable(QString::number(y)));
+        if (runs.size() < 2)
+            continue;
+        ++underlineRows;
+        const int width = runs[0].second - runs[0].first;
+        QVERIFY(near(runs[0].first, ConsolePainter::margin));
+        QVERIFY(near(reversed.first, runs[0].first + 2 * width));
+        QVERIFY(near(reversed.second - reversed.first, width));
+    }
+    QVERIFY(underlineRows >= 1 && underlineRows <= 2);
 }
 
 // What is not drawn cannot be shown as found.

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QWidget>
 
+#include <iterator>
+
 namespace {
 
 // The key of a one-key sequence held with Alt alone; 0 for any other.
