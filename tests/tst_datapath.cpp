@@ -272,7 +272,7 @@ void DataPathTest::typedKeys_data()
         {"shift+insert pastes", Qt::Key_Insert, shift, "", "clip"},
         {"return", Qt::Key_Return, none, "\r", "\r"}, {"keypad enter", Qt::Key_Enter, keypad, "\r", "\r"},
         {"alt+b", Qt::Key_B, alt, "b", "\x1b" "b"}, {"alt+shift+b", Qt::Key_B, alt | shift, "B", "\x1b" "B"},
-        {"alt+.", Qt::Key_Period, alt, ".", "\x1b."}, {"alt+backspace", Qt::Key_Backspace, alt, "\x7f", "\x1b\x7f"},
+        {"alt+.", Qt::Key_Period, alt, ".", "\x1b."}, {"alt+backspace", Qt::Key_Backspace, alt, "\b", "\x1b\b"},
         {"alt+return", Qt::Key_Return, alt, "\r", "\x1b\r"}, {"ctrl+alt+b", Qt::Key_B, ctrlAlt, "\x02", "\x1b\x02"},
         {"altgr as ctrl+alt", Qt::Key_Q, ctrlAlt, "@", "@"}, {"alt+d, set aside", Qt::Key_D, alt, "d", ""},
         {"alt+m, a menu's", Qt::Key_M, alt, "m", ""},
