@@ -2,11 +2,16 @@
 #include "connectionwatch.h"
 #include "messagelog.h"
 #include "modemcontrol.h"
+#include "modemindicators.h"
 #include "pseudoterminal.h"
 #include "serialport.h"
+#include "simulateddevice.h"
+#include "simulateddevicesource.h"
+#include "simulatedmodemlines.h"
 #include "tarnterm.h"
 #include "terminalfixture.h"
 #include "testenvironment.h"
+#include "zividview.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -77,6 +82,8 @@ private slots:
     void refusedOnPseudoTerminal_data();
     void refusedOnPseudoTerminal();
     void bootloaderTouchReleasesUntilGone();
+    void menuReachesTheSimulatedDevice_data();
+    void menuReachesTheSimulatedDevice();
 };
 
 void ModemControlTest::sequences_data()
@@ -195,6 +202,49 @@ void ModemControlTest::bootloaderTouchReleasesUntilGone()
     QCOMPARE(fixture.status(), QStringLiteral("the Tarnwick Device was not found."));
     QVERIFY(fixture.plugAndConnect());
     QVERIFY(fixture.window()->findChild<ConnectionBar *>()->noticeText().isEmpty());
+}
+
+void ModemControlTest::menuReachesTheSimulatedDevice_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("dtr");
+    QTest::addColumn<bool>("rts");
+    QTest::newRow("DTR off") << "actionDTR" << QStringList {"DTR 0"} << "" << false << false;
+    QTest::newRow("RTS on") << "actionRTS" << QStringList {"RTS 1"} << "" << true << true;
+    QTest::newRow("break") << "actionSend_Break" << QStringList {"BREAK 1", "BREAK 0"} << "break received"
+                           << true << false;
+    QTest::newRow("ESP32 reset") << "actionESP32_Reset" << QStringList {"DTR 0", "RTS 1", "RTS 0"}
+                                 << "reset by EN released (RTS)" << false << false;
+}
+
+// The Device menu's items drive the simulated device's lines in-process;
+// the check items follow, the device answers on the console, and the
+// indicators show what it drives.
+void ModemControlTest::menuReachesTheSimulatedDevice()
+{
+    QFETCH(QString, action);
+    SimulatedDevice device;
+    SimulatedDeviceSource source;
+    source.add(&device);
+    TarnTerm window;
+    window.setDeviceSource(&source);
+    window.setModemLinesProvider([&device](SerialPort *) { return device.modemLines(); });
+    window.show();
+    const auto item = [&window](const char *name) { return window.findChild<QAction *>(QString::fromLatin1(name)); };
+    QVERIFY(!item("actionDTR")->isEnabled());
+    window.connectionWatch()->checkConnection();
+    QVERIFY(item("actionDTR")->isChecked() && !item("actionRTS")->isChecked());
+    QCOMPARE(window.findChild<ModemIndicators *>()->litNames(), QStringLiteral("CTS DSR"));
+
+    item(qPrintable(action))->trigger();
+    QTRY_VERIFY(item("actionSend_Break")->isEnabled());
+    QTEST(device.modemLines()->events, "events");
+    QTEST(item("actionDTR")->isChecked(), "dtr");
+    QTEST(item("actionRTS")->isChecked(), "rts");
+    QFETCH(QString, answer);
+    QTRY_VERIFY(window.findChild<ZIvidView *>()->toPlainText().contains(answer));
 }
 
 QTEST_MAIN(ModemControlTest)
