@@ -274,7 +274,7 @@ void DataPathTest::typedKeys_data()
         {"alt+b", Qt::Key_B, alt, "b", "\x1b" "b"}, {"alt+shift+b", Qt::Key_B, alt | shift, "B", "\x1b" "B"},
         {"alt+.", Qt::Key_Period, alt, ".", "\x1b."}, {"alt+backspace", Qt::Key_Backspace, alt, "\b", "\x1b\b"},
         {"alt+return", Qt::Key_Return, alt, "\r", "\x1b\r"}, {"ctrl+alt+b", Qt::Key_B, ctrlAlt, "\x02", "\x1b\x02"},
-        {"altgr as ctrl+alt", Qt::Key_Q, ctrlAlt, "@", "@"}, {"alt+d, set aside", Qt::Key_D, alt, "d", ""},
+        {"altgr as ctrl+alt", Qt::Key_Q, ctrlAlt, "@", "@"}, {"alt+d, a menu's", Qt::Key_D, alt, "d", ""},
         {"alt+m, a menu's", Qt::Key_M, alt, "m", ""},
     };
     for (const Sequence &s : sequences) {

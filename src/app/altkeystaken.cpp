@@ -6,8 +6,6 @@
 #include <QMenuBar>
 #include <QWidget>
 
-#include <iterator>
-
 namespace {
 
 // The key of a one-key sequence held with Alt alone; 0 for any other.
@@ -29,7 +27,7 @@ AltKeysTaken::AltKeysTaken(const QWidget *window)
 
 QSet<int> AltKeysTaken::keys() const
 {
-    QSet<int> taken(std::begin(reserved), std::end(reserved));
+    QSet<int> taken;
     for (const QAction *action : m_window->findChildren<QAction *>()) {
         for (const QKeySequence &shortcut : action->shortcuts()) {
             if (const int key = altKey(shortcut))
