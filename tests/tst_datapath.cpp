@@ -243,6 +243,9 @@ void DataPathTest::typedKeys_data()
     const int none = Qt::NoModifier;
     const int shift = Qt::ShiftModifier;
     const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const int alt = Qt::AltModifier;
+    const int ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    const int keypad = Qt::KeypadModifier;
     QTest::newRow("a") << int(Qt::Key_A) << none << "a" << true << false << QByteArray("a");
     QTest::newRow("return, mode on") << int(Qt::Key_Return) << none << "\r" << true << false << QByteArray("\r\n");
     QTest::newRow("return, mode off") << int(Qt::Key_Return) << none << "\r" << false << false << QByteArray("\r");
@@ -254,6 +257,7 @@ void DataPathTest::typedKeys_data()
     // Without terminal keys the chords are keys like any other.
     QTest::newRow("ctrl+shift+c") << int(Qt::Key_C) << ctrlShift << "\x03" << true << false << QByteArray("\x03");
     QTest::newRow("ctrl+shift+v") << int(Qt::Key_V) << ctrlShift << "\x16" << true << false << QByteArray("\x16");
+    QTest::newRow("alt+b") << int(Qt::Key_B) << alt << "b" << true << false << QByteArray("b");
 
     struct Sequence { const char *name; Qt::Key key; int modifiers; const char *text; const char *bytes; };
     const Sequence sequences[] = {
@@ -266,6 +270,12 @@ void DataPathTest::typedKeys_data()
         {"a", Qt::Key_A, none, "a", "a"}, {"ctrl+shift+c copies", Qt::Key_C, ctrlShift, "\x03", ""},
         {"ctrl+shift+v pastes", Qt::Key_V, ctrlShift, "\x16", "clip"},
         {"shift+insert pastes", Qt::Key_Insert, shift, "", "clip"},
+        {"return", Qt::Key_Return, none, "\r", "\r"}, {"keypad enter", Qt::Key_Enter, keypad, "\r", "\r"},
+        {"alt+b", Qt::Key_B, alt, "b", "\x1b" "b"}, {"alt+shift+b", Qt::Key_B, alt | shift, "B", "\x1b" "B"},
+        {"alt+.", Qt::Key_Period, alt, ".", "\x1b."}, {"alt+backspace", Qt::Key_Backspace, alt, "\b", "\x1b\b"},
+        {"alt+return", Qt::Key_Return, alt, "\r", "\x1b\r"}, {"ctrl+alt+b", Qt::Key_B, ctrlAlt, "\x02", "\x1b\x02"},
+        {"altgr as ctrl+alt", Qt::Key_Q, ctrlAlt, "@", "@"}, {"alt+d, a menu's", Qt::Key_D, alt, "d", ""},
+        {"alt+m, a menu's", Qt::Key_M, alt, "m", ""},
     };
     for (const Sequence &s : sequences) {
         QTest::newRow(qPrintable(QStringLiteral("terminal keys: ") + QLatin1String(s.name)))

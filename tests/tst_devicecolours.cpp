@@ -1,4 +1,5 @@
 #include "colourruns.h"
+#include "consolepainter.h"
 #include "consolerows.h"
 #include "consoletext.h"
 #include "inkcontrast.h"
@@ -12,15 +13,15 @@
 
 namespace {
 
-// Each sequence as "start-end:foreground/background/bold".
+// Each sequence as "start-end:foreground/background/bold/attributes".
 QStringList sequencesOf(const ConsoleText &text)
 {
     QStringList list;
     const ColourRuns *runs = text.colours();
     for (qint64 i = 0; runs && i < runs->count(); ++i) {
         const TextStyle s = runs->styleAfter(i);
-        list << QStringLiteral("%1-%2:%3/%4/%5").arg(runs->start(i)).arg(runs->end(i)).arg(s.foreground, 0, 16)
-                    .arg(s.background, 0, 16).arg(s.bold);
+        list << QStringLiteral("%1-%2:%3/%4/%5/%6").arg(runs->start(i)).arg(runs->end(i)).arg(s.foreground, 0, 16)
+                    .arg(s.background, 0, 16).arg(s.bold).arg(s.attributes);
     }
     return list;
 }
@@ -55,6 +56,7 @@ private slots:
     void switchingEveryOptionOffRestoresThePixels();
     void doubleClickSelectsTheWordDrawn();
     void htmlCarriesTheColours();
+    void underlineAndReverseAreDrawn();
     void findSkipsHiddenSequences();
     void readableInk_data();
     void readableInk();
@@ -101,18 +103,43 @@ void DeviceColoursTest::styles_data()
     QTest::addColumn<uint>("foreground");
     QTest::addColumn<uint>("background");
     QTest::addColumn<bool>("bold");
+    QTest::addColumn<uint>("attributes");
+    const auto row = [](const char *name, const QByteArray &sequence, uint foreground, uint background, bool bold,
+                        uint attributes = 0) {
+        QTest::newRow(name) << sequence << foreground << background << bold << attributes;
+    };
 
     const uint set = TextStyle::setBit;
-    QTest::newRow("red") << QByteArray("\x1b[31m") << (set | 0xcd0000) << 0u << false;
-    QTest::newRow("bright background") << QByteArray("\x1b[103m") << 0u << (set | 0xffff00) << false;
-    QTest::newRow("palette") << QByteArray("\x1b[38;5;196m") << (set | 0xff0000) << 0u << false;
-    QTest::newRow("palette grey") << QByteArray("\x1b[48;5;232m") << 0u << (set | 0x080808) << false;
-    QTest::newRow("24-bit") << QByteArray("\x1b[48;2;1;2;3m") << 0u << (set | 0x010203) << false;
-    QTest::newRow("unknown skipped") << QByteArray("\x1b[4;1;32m") << (set | 0x00cd00) << 0u << true;
-    QTest::newRow("reset") << QByteArray("\x1b[1;31;44;0m") << 0u << 0u << false;
-    QTest::newRow("empty resets") << QByteArray("\x1b[1;31;m") << 0u << 0u << false;
-    QTest::newRow("defaults") << QByteArray("\x1b[1;31;44;39;49;22m") << 0u << 0u << false;
-    QTest::newRow("palette cut short") << QByteArray("\x1b[1;38;5m") << 0u << 0u << true;
+    row("red", "\x1b[31m", set | 0xcd0000, 0, false);
+    row("bright background", "\x1b[103m", 0, set | 0xffff00, false);
+    row("palette", "\x1b[38;5;196m", set | 0xff0000, 0, false);
+    row("palette grey", "\x1b[48;5;232m", 0, set | 0x080808, false);
+    row("24-bit", "\x1b[48;2;1;2;3m", 0, set | 0x010203, false);
+    row("unknown skipped", "\x1b[5;1;32m", set | 0x00cd00, 0, true);
+    row("reset", "\x1b[1;31;44;0m", 0, 0, false);
+    row("empty resets", "\x1b[1;31;m", 0, 0, false);
+    row("defaults", "\x1b[1;31;44;39;49;22m", 0, 0, false);
+    row("palette cut short", "\x1b[1;38;5m", 0, 0, true);
+
+    // Each rendition on, then all on and its reset last; 22 ends bold too.
+    const uint all = TextStyle::Dim | TextStyle::Italic | TextStyle::Underline | TextStyle::Reverse | TextStyle::Strike;
+    const struct { const char *on; const char *off; uint attribute; } renditions[] = {
+        {"2", "22", TextStyle::Dim}, {"3", "23", TextStyle::Italic}, {"4", "24", TextStyle::Underline},
+        {"7", "27", TextStyle::Reverse}, {"9", "29", TextStyle::Strike},
+    };
+    for (const auto &r : renditions) {
+        row(r.on, "\x1b[" + QByteArray(r.on) + 'm', 0, 0, false, r.attribute);
+        row(r.off, "\x1b[1;2;3;4;7;9;" + QByteArray(r.off) + 'm', 0, 0, r.attribute != TextStyle::Dim, all & ~r.attribute);
+    }
+    row("0 ends them all", "\x1b[2;3;4;7;9;0m", 0, 0, false);
+    row("colon palette", "\x1b[38:5:196m", set | 0xff0000, 0, false);
+    row("colon, empty space id", "\x1b[38:2::1:2:3m", set | 0x010203, 0, false);
+    row("colon, space id", "\x1b[48:2:0:1:2:3m", 0, set | 0x010203, false);
+    row("colon, no space id", "\x1b[48:2:1:2:3;4m", 0, set | 0x010203, false, TextStyle::Underline);
+    row("curly underline", "\x1b[4:3m", 0, 0, false, TextStyle::Underline);
+    row("4:0 is no underline", "\x1b[4;4:0m", 0, 0, false);
+    row("colon cut short", "\x1b[7;38:2:1:2;4m", 0, 0, false, TextStyle::Reverse);
+    row("colon out of range", "\x1b[7;38:5:256;4m", 0, 0, false, TextStyle::Reverse);
 }
 
 void DeviceColoursTest::styles()
@@ -121,12 +148,19 @@ void DeviceColoursTest::styles()
     QFETCH(uint, foreground);
     QFETCH(uint, background);
     QFETCH(bool, bold);
+    QFETCH(uint, attributes);
 
     QCOMPARE(SgrParser::sequenceLength(sequence.constData(), sequence.size()), sequence.size());
     const TextStyle style = SgrParser::apply(TextStyle(), sequence.constData(), sequence.size());
     QCOMPARE(style.foreground, foreground);
     QCOMPARE(style.background, background);
     QCOMPARE(style.bold, bold);
+    QCOMPARE(uint(style.attributes), attributes);
+    // The entry the text keeps for the sequence gives it back.
+    ConsoleText text;
+    text.setDeviceColours(true);
+    text.append(sequence);
+    QVERIFY(text.colours()->styleAfter(0) == style);
 }
 
 // Whatever the order of appends, backspaces and removals, the sequences and
@@ -134,7 +168,7 @@ void DeviceColoursTest::styles()
 void DeviceColoursTest::randomEditsMatchTheBytes()
 {
     static const QByteArrayList pieces {"\x1b[31m", "\x1b[0m", "\x1b[1;4", "4m", "\x1b[", "m", "ab", "\b",
-                                        "\b\b\b", "\r\n", "\x1b[38;5;2", "0m"};
+                                        "\b\b\b", "\r\n", "\x1b[38;5;2", "0m", "\x1b[7;38:2::1:2:3", ":4m"};
     QRandomGenerator random(18);
     ConsoleText text(64);
     text.setDeviceColours(true);
@@ -245,6 +279,50 @@ void DeviceColoursTest::htmlCarriesTheColours()
     QCOMPARE(view.toPlainText(), QStringLiteral("a\x1b[31mb<\x1b[0mc"));
     view.setDeviceColours(false);
     QVERIFY(view.toHtml().contains(QStringLiteral("a\x1b[31mb&lt;\x1b[0mc")));
+
+    view.displayData("\x1b[2;3;4;7;9;38:2::1:2:3md\x1b[27;29;44me");
+    view.setDeviceColours(true);
+    QVERIFY(view.toHtml().contains(QStringLiteral(
+        "<span style=\"color:Canvas;background-color:#010203;opacity:0.5;font-style:italic;"
+        "text-decoration:underline line-through;\">d</span><span style=\"color:#010203;background-color:#0000ee;"
+        "opacity:0.5;font-style:italic;text-decoration:underline;\">e</span>")));
+}
+
+// Blanks, so that only lines and fills take the font's colour: four cells
+// underlined, four plain, four reversed. The reversed ones fill every pixel
+// row of the line; on one or two, the underline runs as wide, two widths before.
+void DeviceColoursTest::underlineAndReverseAreDrawn()
+{
+    ZIvidView view;
+    view.resize(300, 60);
+    view.setDeviceColours(true);
+    view.displayData("\x1b[4m    \x1b[24m    \x1b[7m    \x1b[0m");
+    view.show();
+    QWidget other; // active instead, so that no caret stands after the text
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(!view.isActiveWindow());
+    const QImage screen = view.viewport()->grab().toImage();
+    QList<QList<int>> rows; // the edges of the font's colour along each pixel row that has it
+    for (int y = 0; y < screen.height(); ++y) {
+        QList<int> edges;
+        for (int x = 0; x < screen.width(); ++x) {
+            if ((screen.pixel(x, y) == view.fontColor().rgb()) != (edges.size() % 2 == 1))
+                edges << x;
+        }
+        if (!edges.isEmpty())
+            rows << edges;
+    }
+    const QList<int> reversed = rows.first();
+    QCOMPARE(reversed.size(), 2);
+    const auto underline = std::find_if(rows.begin(), rows.end(), [&](const QList<int> &r) { return r != reversed; });
+    QVERIFY(underline != rows.end());
+    const QList<int> edges = *underline;
+    const int width = edges[1] - edges[0];
+    QCOMPARE(edges.mid(2), reversed);
+    QVERIFY(qAbs(edges[0] - ConsolePainter::margin) <= 1 && qAbs(reversed[0] - edges[0] - 2 * width) <= 1
+            && qAbs(reversed[1] - reversed[0] - width) <= 1);
+    QVERIFY(rows.size() > 10 && rows.count(edges) <= 2 && rows.count(edges) + rows.count(reversed) == rows.size());
 }
 
 // What is not drawn cannot be shown as found.

@@ -1,3 +1,4 @@
+#include "altkeystaken.h"
 #include "messagelog.h"
 #include "tarnterm.h"
 #include "testenvironment.h"
@@ -46,6 +47,8 @@ private slots:
     void menusAndToolBar();
     void window();
     void shortcuts();
+    void altKeysTakenByTheWindow();
+    void terminalKeysGreyOutEnterWithReturn();
     void storedPosition_data();
     void storedPosition();
     void toolbarHideTogglesTheToolBar();
@@ -191,6 +194,34 @@ void MainWindowTest::shortcuts()
     device->close();
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!window.isVisible());
+}
+
+// The README lists these: Alt with any other key goes to the device with
+// Terminal Keys on. A new menu or Alt shortcut must be added there too.
+void MainWindowTest::altKeysTakenByTheWindow()
+{
+    TarnTerm window;
+    const QSet<int> expected {Qt::Key_A, Qt::Key_C, Qt::Key_D, Qt::Key_F, Qt::Key_H,
+                              Qt::Key_M, Qt::Key_S, Qt::Key_V, Qt::Key_X};
+    QCOMPARE(AltKeysTaken(&window).keys(), expected);
+}
+
+void MainWindowTest::terminalKeysGreyOutEnterWithReturn()
+{
+    TarnTerm window;
+    auto *enter = window.findChild<QAction *>(QStringLiteral("actionEnter_with_Return"));
+    auto *terminalKeys = window.findChild<QAction *>(QStringLiteral("actionTerminal_Keys"));
+    QVERIFY(enter->associatedWidgets().first()->property("toolTipsVisible").toBool());
+    for (bool checked : {false, true}) {
+        enter->setChecked(checked);
+        terminalKeys->setChecked(true);
+        QVERIFY(!enter->isEnabled());
+        QVERIFY(enter->toolTip().contains(QStringLiteral("Terminal Keys")));
+        QCOMPARE(enter->isChecked(), checked);
+        terminalKeys->setChecked(false);
+        QVERIFY(enter->isEnabled());
+        QCOMPARE(enter->toolTip(), enter->text());
+    }
 }
 
 void MainWindowTest::storedPosition_data()

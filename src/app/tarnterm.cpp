@@ -1,5 +1,6 @@
 #include "tarnterm.h"
 
+#include "altkeystaken.h"
 #include "capturesaver.h"
 #include "connectionbar.h"
 #include "connectionpresenter.h"
@@ -152,6 +153,7 @@ void TarnTerm::createKeySender()
             return port && port->writeBytes(bytes);
         },
         [this] { return currentPort() != nullptr; }, this);
+    keySender->setAltTaken([taken = AltKeysTaken(this)](int key) { return taken.contains(key); });
     connect(keySender, &KeySender::writeFailed, this,
             [this] { showStatus(tr("Can't write through the serial port.")); });
 }
@@ -259,10 +261,15 @@ void TarnTerm::setEnterWithCR(bool on)
     keySender->setEnterWithCR(on);
 }
 
+// Terminal keys send CR alone for Enter; the Enter mode is kept as set, for
+// when they go off again.
 void TarnTerm::setTerminalKeys(bool on)
 {
     keySender->setTerminalKeys(on);
     termView->setTerminalShortcuts(on);
+    ui->actionEnter_with_Return->setEnabled(!on);
+    ui->actionEnter_with_Return->setToolTip(
+        on ? tr("Terminal Keys is on: Enter sends CR alone, as a terminal does") : QString());
 }
 
 void TarnTerm::keyInput(int key, QString text)
@@ -270,7 +277,7 @@ void TarnTerm::keyInput(int key, QString text)
     if (key == ZIvidView::pasteKey)
         keySender->paste(key, text);
     else
-        keySender->keyInput(key, std::move(text), termView->keyIsAutoRepeat());
+        keySender->keyInput(key, std::move(text), termView->keyIsAutoRepeat(), termView->keyModifiers());
 }
 
 // The actions have no status tips, and the empty one Qt sends on hovering a

@@ -113,6 +113,8 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_File->setObjectName(QStringLiteral("menu_File"));
     menuConfigure = new QMenu(menubar);
     menuConfigure->setObjectName(QStringLiteral("menuConfigure"));
+    // Says why "Enter with Return" is greyed out while Terminal Keys is on.
+    menuConfigure->setToolTipsVisible(true);
     menu_Help = new QMenu(menubar);
     menu_Help->setObjectName(QStringLiteral("menu_Help"));
     menu_View = new QMenu(menubar);

@@ -16,8 +16,10 @@ constexpr qint64 reach = SgrParser::maxLength - 1;
 
 quint64 ColourRuns::pack(const TextStyle &style, int length)
 {
+    static_assert(57 + TextStyle::attributeBits <= 64 && sizeof(Sequence) == 16,
+                  "a sequence's entry is its start and 64 bits for its length and style");
     return quint64(length) | quint64(style.foreground) << 6 | quint64(style.background) << 31
-        | quint64(style.bold) << 56;
+        | quint64(style.bold) << 56 | quint64(style.attributes) << 57;
 }
 
 TextStyle ColourRuns::unpack(quint64 packed)
@@ -27,6 +29,7 @@ TextStyle ColourRuns::unpack(quint64 packed)
     style.foreground = quint32(packed >> 6 & colourMask);
     style.background = quint32(packed >> 31 & colourMask);
     style.bold = packed >> 56 & 1;
+    style.attributes = quint8(packed >> 57);
     return style;
 }
 

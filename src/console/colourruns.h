@@ -49,7 +49,7 @@ private:
     struct Sequence
     {
         qint64 start;
-        quint64 packed; // length, then the style after it
+        quint64 packed; // length, then the style after it: colours, bold, attributes
     };
 
     static int lengthOf(const Sequence &sequence) { return int(sequence.packed & 0x3f); }

@@ -21,15 +21,35 @@ QByteArray cssColour(quint32 colour)
     return '#' + QByteArray::number(colour & 0xffffff, 16).rightJustified(6, '0');
 }
 
+// Reverse video swaps the colours; where the device set none, the page's
+// own (CSS's Canvas and CanvasText) stand in.
 QByteArray spanOf(const TextStyle &style)
 {
+    const bool reverse = style.has(TextStyle::Reverse);
+    const quint32 foreground = reverse ? style.background : style.foreground;
+    const quint32 background = reverse ? style.foreground : style.background;
     QByteArray css;
-    if (style.foreground)
-        css += "color:" + cssColour(style.foreground) + ';';
-    if (style.background)
-        css += "background-color:" + cssColour(style.background) + ';';
+    if (foreground)
+        css += "color:" + cssColour(foreground) + ';';
+    else if (reverse)
+        css += "color:Canvas;";
+    if (background)
+        css += "background-color:" + cssColour(background) + ';';
+    else if (reverse)
+        css += "background-color:CanvasText;";
     if (style.bold)
         css += "font-weight:bold;";
+    if (style.has(TextStyle::Dim))
+        css += "opacity:0.5;";
+    if (style.has(TextStyle::Italic))
+        css += "font-style:italic;";
+    QByteArray lines;
+    if (style.has(TextStyle::Underline))
+        lines += " underline";
+    if (style.has(TextStyle::Strike))
+        lines += " line-through";
+    if (!lines.isEmpty())
+        css += "text-decoration:" + lines.mid(1) + ';';
     return "<span style=\"" + css + "\">";
 }
 

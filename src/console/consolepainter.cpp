@@ -109,6 +109,11 @@ void ConsolePainter::setFont(const QFont &drawingFont, const QPaintDevice *devic
     const QFontMetricsF metrics(m_font, device);
     m_lineHeight = std::max(1, int(std::ceil(metrics.height())));
     m_ascent = int(std::ceil(metrics.ascent()));
+    m_decorationWidth = std::max<qreal>(1, std::round(metrics.lineWidth()));
+    // Inside the row, whatever the font says.
+    m_underlineBelow = std::max<qreal>(
+        1, std::min<qreal>(std::round(metrics.underlinePos()), m_lineHeight - m_ascent - m_decorationWidth));
+    m_strikeAbove = std::round(metrics.strikeOutPos());
     qreal advances[256];
     qreal cell = 1;
     for (int c = 0; c < 256; ++c) {
@@ -177,8 +182,8 @@ void ConsolePainter::drawRow(QPainter &painter, const Frame &frame, qint64 line,
     const auto cellX = [this, left](int column) { return left + column * m_cellWidth; };
     CellWalker cells(m_text, start + m_rows.rowOffset(m_text, line, textRow));
     DeviceInk ink = deviceInk(cells.style(), text, back, frame.enabled);
-    if (ink.bold)
-        painter.setFont(boldFont());
+    if (ink.bold || ink.italic)
+        painter.setFont(fontFor(ink));
 
     // Characters that fit their cell go out in runs of one selection state
     // and one style.
@@ -207,6 +212,9 @@ void ConsolePainter::drawRow(QPainter &painter, const Frame &frame, qint64 line,
         else if (frame.matches && !frame.matches->empty())
             fillFindHighlight(painter, frame, position,
                               QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight));
+        if (ink.underline || ink.strike)
+            drawLines(painter, ink, selected ? highlightedText : ink.text,
+                      QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight));
         if (m_fitsCell[c]) {
             if (run.isEmpty() || selected != runSelected) {
                 flush();
@@ -232,11 +240,11 @@ void ConsolePainter::drawRow(QPainter &painter, const Frame &frame, qint64 line,
             return;
         flush();
         ink = deviceInk(style, text, back, frame.enabled);
-        painter.setFont(ink.bold ? boldFont() : m_font);
+        painter.setFont(fontFor(ink));
     };
     const qint64 end = cells.walk(start + length, drawCell, takeStyle);
     flush();
-    if (ink.bold)
+    if (ink.bold || ink.italic)
         painter.setFont(m_font);
     // A selected line break shows as one selected cell after the line.
     const qint64 breakAt = start + length;
@@ -300,16 +308,30 @@ void ConsolePainter::fillFindHighlight(QPainter &painter, const Frame &frame, qi
 
 // A device's text colour is made readable on what lies behind it, its own
 // background or the console's; the user's colours are drawn as chosen.
+// Reverse video swaps the two, the console's own standing in for a colour
+// the device did not set; dim text goes halfway to what is behind it.
 ConsolePainter::DeviceInk ConsolePainter::deviceInk(const TextStyle &style, const QColor &text, const QColor &back,
                                                     bool enabled) const
 {
-    DeviceInk ink {text, QColor(), style.bold};
-    if (style.background)
+    DeviceInk ink {text, QColor(), style.bold, style.has(TextStyle::Italic), style.has(TextStyle::Underline),
+                   style.has(TextStyle::Strike)};
+    quint32 foreground = style.foreground;
+    QColor userText = text;
+    if (style.has(TextStyle::Reverse)) {
+        ink.back = style.foreground ? fromStyle(style.foreground) : text;
+        foreground = style.background;
+        userText = back;
+    } else if (style.background) {
         ink.back = fromStyle(style.background);
-    if (style.foreground) {
-        const QColor readable = readableInk(style.foreground, ink.back.isValid() ? ink.back : back);
+    }
+    const QColor &behind = ink.back.isValid() ? ink.back : back;
+    ink.text = userText;
+    if (foreground) {
+        const QColor readable = readableInk(foreground, behind);
         ink.text = enabled ? readable : blend(readable, back);
     }
+    if (style.has(TextStyle::Dim))
+        ink.text = blend(ink.text, behind);
     return ink;
 }
 
@@ -327,9 +349,27 @@ QColor ConsolePainter::readableInk(quint32 foreground, const QColor &back) const
     return readable;
 }
 
-QFont ConsolePainter::boldFont() const
+QFont ConsolePainter::fontFor(const DeviceInk &ink) const
 {
+    if (!ink.bold && !ink.italic)
+        return m_font;
+    // Added to the user's font, never taken from it.
     QFont font = m_font;
-    font.setBold(true);
+    if (ink.bold)
+        font.setBold(true);
+    if (ink.italic)
+        font.setItalic(true);
     return font;
+}
+
+// Drawn a cell at a time rather than by the font, so that blanks, tabs and
+// control pictures carry them too, at the same height along a row.
+void ConsolePainter::drawLines(QPainter &painter, const DeviceInk &ink, const QColor &color,
+                               const QRectF &cells) const
+{
+    const qreal baseline = cells.top() + m_ascent;
+    if (ink.underline)
+        painter.fillRect(QRectF(cells.left(), baseline + m_underlineBelow, cells.width(), m_decorationWidth), color);
+    if (ink.strike)
+        painter.fillRect(QRectF(cells.left(), baseline - m_strikeAbove, cells.width(), m_decorationWidth), color);
 }

@@ -70,10 +70,15 @@ private:
         QColor text;
         QColor back;
         bool bold;
+        bool italic;
+        // A line under or through each cell.
+        bool underline;
+        bool strike;
     };
     DeviceInk deviceInk(const TextStyle &style, const QColor &text, const QColor &back, bool enabled) const;
     QColor readableInk(quint32 foreground, const QColor &back) const;
-    QFont boldFont() const;
+    QFont fontFor(const DeviceInk &ink) const;
+    void drawLines(QPainter &painter, const DeviceInk &ink, const QColor &color, const QRectF &cells) const;
     void drawRow(QPainter &painter, const Frame &frame, qint64 line, qint64 textRow, qreal y) const;
     void drawMark(QPainter &painter, const Frame &frame, const QTime &time, qreal y) const;
     void drawTimestamp(QPainter &painter, const Frame &frame, qint64 line, qreal y) const;
@@ -88,6 +93,10 @@ private:
     qreal m_cellWidth = 8;
     int m_lineHeight = 16;
     int m_ascent = 12;
+    // Underline and strike-through: below and above the baseline, and thick.
+    qreal m_underlineBelow = 2;
+    qreal m_strikeAbove = 4;
+    qreal m_decorationWidth = 1;
     bool m_fitsCell[256] = {};
     // Control bytes show as their two hex digits, drawn as pixels this
     // many screen pixels wide and high.

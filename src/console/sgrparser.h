@@ -3,9 +3,10 @@
 #include "textstyle.h"
 
 // Select Graphic Rendition, ESC [ params m, as terminals read it: reset,
-// bold, the 8 and 16 colours, the 256-colour palette and 24-bit colour,
-// foreground and background. Anything else is not a sequence here and stays
-// text.
+// bold, dim, italic, underline, reverse and strike-through and their
+// resets, the 8 and 16 colours, the 256-colour palette and 24-bit colour,
+// foreground and background, in the semicolon and the colon forms.
+// Anything else is not a sequence here and stays text.
 class SgrParser
 {
 public:

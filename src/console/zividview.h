@@ -143,6 +143,8 @@ public:
     static constexpr int pasteKey = Qt::Key_F35;
     // Whether the key press keyInput() reports comes from a key held down.
     bool keyIsAutoRepeat() const { return m_keyIsAutoRepeat; }
+    // The modifiers held with it.
+    Qt::KeyboardModifiers keyModifiers() const { return m_keyModifiers; }
 
 signals:
     void keyInput(int, QString);
@@ -208,6 +210,7 @@ private:
     qint64 m_changedFromRow = 0;
     bool m_refreshPending = false;
     bool m_keyIsAutoRepeat = false;
+    Qt::KeyboardModifiers m_keyModifiers;
     bool m_selecting = false;
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;

@@ -50,6 +50,7 @@ void ZIvidView::keyPressEvent(QKeyEvent *event)
         refresh();
     }
     m_keyIsAutoRepeat = event->isAutoRepeat();
+    m_keyModifiers = event->modifiers();
     emit keyInput(event->key(), event->text());
 }
 

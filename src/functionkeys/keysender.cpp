@@ -26,17 +26,13 @@ KeySender::KeySender(Table table, Writer write, Connected isConnected, QObject *
     connect(m_pacedSender, &PacedSender::writeFailed, this, &KeySender::writeFailed);
 }
 
-void KeySender::keyInput(int key, QString text, bool autoRepeat)
+void KeySender::keyInput(int key, QString text, bool autoRepeat, Qt::KeyboardModifiers modifiers)
 {
     const QByteArray terminalSequence = m_terminalKeys ? KeyDispatch::terminalKeySequence(key) : QByteArray();
     if (terminalSequence.isEmpty() && KeyDispatch::isIgnoredKey(key))
         return;
     if (!deviceTakes(key, text))
         return;
-
-    // A terminal key goes out like a typed one: at once, in one write.
-    if (!terminalSequence.isEmpty())
-        text = QString::fromLatin1(terminalSequence);
 
     const FunctionKeyList &functionKeys = m_table.keys;
     const int index = KeyDispatch::functionKeyIndex(key);
@@ -48,8 +44,11 @@ void KeySender::keyInput(int key, QString text, bool autoRepeat)
         return;
     }
 
-    if (m_enterWithCR && (key == Qt::Key_Return || key == Qt::Key_Enter))
-        text = QStringLiteral("\r\n");
+    // A terminal key goes out like a typed one: at once, in one write.
+    if (!terminalSequence.isEmpty())
+        text = QString::fromLatin1(terminalSequence);
+    else
+        text = typedText(key, std::move(text), modifiers);
     qCDebug(keysCategory) << "text2 : " << text;
     // Keys without text (F13 and up, Menu) have nothing to send.
     if (text.isEmpty())
@@ -57,6 +56,28 @@ void KeySender::keyInput(int key, QString text, bool autoRepeat)
     // Typing is never held up by a paced send: the key goes out at once.
     if (!m_write(KeyDispatch::toLineBytes(text)))
         emit writeFailed();
+}
+
+// What a key that types sends: Return and Enter by the mode, and with
+// terminal keys, Alt as xterm's meta key sends it, ESC first.
+QString KeySender::typedText(int key, QString text, Qt::KeyboardModifiers modifiers) const
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // xterm sends CR alone; a shell reads CR LF as two commands.
+        if (m_terminalKeys)
+            text = QStringLiteral("\r");
+        else if (m_enterWithCR)
+            text = QStringLiteral("\r\n");
+    }
+    if (!m_terminalKeys || !(modifiers & Qt::AltModifier) || text.isEmpty())
+        return text;
+    // Ctrl+Alt with a printable character is AltGr on Windows: a character
+    // of its own, not a meta key.
+    if ((modifiers & Qt::ControlModifier) && text.at(0) >= QLatin1Char(' '))
+        return text;
+    if (m_altTaken && m_altTaken(key))
+        return QString();
+    return QLatin1Char('\x1b') + text;
 }
 
 void KeySender::paste(int key, const QString &text)

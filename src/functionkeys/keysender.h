@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class PacedSender;
 
@@ -38,7 +39,7 @@ public:
 
     // A key press with the text it typed; autoRepeat when it comes from a
     // key held down rather than pressed.
-    void keyInput(int key, QString text, bool autoRepeat = false);
+    void keyInput(int key, QString text, bool autoRepeat = false, Qt::KeyboardModifiers modifiers = {});
     // A paste; `key` is the code the console reported it with, for the log.
     void paste(int key, const QString &text);
     // A line from the send line, already in bytes: paced like a paste.
@@ -49,13 +50,18 @@ public:
     // bytes were not sent.
     qint64 cancel();
 
-    // Return and Enter send CR LF instead of their own text.
+    // Return and Enter send CR LF instead of their own text, unless
+    // terminal keys are on.
     void setEnterWithCR(bool on) { m_enterWithCR = on; }
     bool enterWithCR() const { return m_enterWithCR; }
     // The arrows, Home, End and the like send xterm's sequences instead of
-    // nothing.
+    // nothing, Return and Enter send CR alone, and Alt with a key that
+    // `altTaken` does not claim sends ESC before the key's text.
     void setTerminalKeys(bool on) { m_terminalKeys = on; }
     bool terminalKeys() const { return m_terminalKeys; }
+    // Whether Alt with the key belongs to the window (a menu, a shortcut):
+    // such a key sends nothing.
+    void setAltTaken(std::function<bool(int key)> altTaken) { m_altTaken = std::move(altTaken); }
 
 signals:
     // A write failed; a paced send in progress and the queued ones are
@@ -64,10 +70,12 @@ signals:
 
 private:
     bool deviceTakes(int key, const QString &text) const;
+    QString typedText(int key, QString text, Qt::KeyboardModifiers modifiers) const;
 
     Table m_table;
     Writer m_write;
     Connected m_isConnected;
+    std::function<bool(int)> m_altTaken;
     PacedSender *m_pacedSender;
     bool m_enterWithCR = true;
     bool m_terminalKeys = false;
