@@ -1,0 +1,186 @@
+#include "textexporter.h"
+
+#include "consoletext.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The newline after <pre> is dropped by every reader, so a text that starts
+// with a line break keeps it.
+const char htmlHead[] =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
+    "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">\n"
+    "<title>Capture</title></head><body>\n<pre>\n";
+const char htmlTail[] = "</pre>\n</body></html>\n";
+
+QByteArray cssColour(quint32 colour)
+{
+    return '#' + QByteArray::number(colour & 0xffffff, 16).rightJustified(6, '0');
+}
+
+QByteArray spanOf(const TextStyle &style)
+{
+    QByteArray css;
+    if (style.foreground)
+        css += "color:" + cssColour(style.foreground) + ';';
+    if (style.background)
+        css += "background-color:" + cssColour(style.background) + ';';
+    if (style.bold)
+        css += "font-weight:bold;";
+    return "<span style=\"" + css + "\">";
+}
+
+void appendEscaped(QByteArray *out, char c)
+{
+    switch (c) {
+    case '&': *out += "&amp;"; break;
+    case '<': *out += "&lt;"; break;
+    case '>': *out += "&gt;"; break;
+    case '"': *out += "&quot;"; break;
+    default: *out += c;
+    }
+}
+
+} // namespace
+
+TextExporter TextExporter::range(const ConsoleText &text, qint64 from, qint64 to)
+{
+    return TextExporter(text, Format::PlainText, from, to, {});
+}
+
+TextExporter TextExporter::whole(const ConsoleText &text, Format format, const LinePrefix &prefix)
+{
+    return TextExporter(text, format, 0, text.size(), prefix);
+}
+
+TextExporter::TextExporter(const ConsoleText &text, Format format, qint64 from, qint64 to, const LinePrefix &prefix)
+    : m_text(&text)
+    , m_format(format)
+    , m_from(std::clamp<qint64>(from, 0, text.size()))
+    , m_to(std::clamp<qint64>(to, m_from, text.size()))
+    , m_prefix(prefix)
+    , m_phase(Phase::Head)
+    , m_position(m_from)
+    , m_coloured(format == Format::Html && text.colours())
+    , m_colours(m_coloured ? text.colours() : nullptr, m_from)
+{
+}
+
+bool TextExporter::next(QByteArray *out, qint64 budget)
+{
+    const qint64 start = out->size();
+    while (m_phase != Phase::Done && out->size() - start < budget) {
+        switch (m_phase) {
+        case Phase::Head:
+            if (m_format == Format::Html)
+                out->append(htmlHead);
+            m_phase = Phase::Body;
+            break;
+        case Phase::Body:
+            if (m_position >= m_to) {
+                closeSpan(out);
+                m_phase = m_format == Format::Html ? Phase::Tail : Phase::Done;
+            } else if (m_format == Format::PlainText) {
+                if (m_prefix)
+                    prefixedTextStep(out);
+                else
+                    rawStep(out, budget - (out->size() - start));
+            } else if (m_coloured) {
+                colouredHtmlStep(out);
+            } else {
+                plainHtmlStep(out);
+            }
+            break;
+        case Phase::Tail:
+            out->append(htmlTail);
+            m_phase = Phase::Done;
+            break;
+        case Phase::Done:
+            break;
+        }
+    }
+    return m_phase != Phase::Done;
+}
+
+// A piece of text handed out at once is at most a chunk, and at most this,
+// so that a slice stays near its budget.
+static constexpr qint64 pieceLimit = qint64(1) << 20;
+
+void TextExporter::rawStep(QByteArray *out, qint64 budget)
+{
+    qint64 available = 0;
+    const char *in = m_text->piece(m_position, &available);
+    const qint64 length = std::min({available, m_to - m_position, budget});
+    out->append(in, int(length));
+    m_position += length;
+}
+
+// A line, or what of it lies in one piece, after its prefix.
+void TextExporter::prefixedTextStep(QByteArray *out)
+{
+    qint64 available = 0;
+    const char *in = m_text->piece(m_position, &available);
+    available = std::min({available, m_to - m_position, pieceLimit});
+    const void *lineBreak = std::memchr(in, '\n', size_t(available));
+    const qint64 length = lineBreak ? static_cast<const char *>(lineBreak) - in + 1 : available;
+    if (m_lineBegins)
+        out->append(m_prefix(m_text->lineOf(m_position)));
+    out->append(in, int(length));
+    m_lineBegins = lineBreak != nullptr;
+    m_position += length;
+}
+
+void TextExporter::plainHtmlStep(QByteArray *out)
+{
+    qint64 available = 0;
+    const char *bytes = m_text->piece(m_position, &available);
+    available = std::min({available, m_to - m_position, pieceLimit});
+    out->reserve(int(out->size() + available + available / 8));
+    for (qint64 j = 0; j < available; ++j) {
+        if (m_lineBegins && m_prefix)
+            out->append(m_prefix(m_text->lineOf(m_position + j)));
+        m_lineBegins = bytes[j] == '\n';
+        appendEscaped(out, bytes[j]);
+    }
+    m_position += available;
+}
+
+// The text as drawn, each style a span and the colour sequences left out.
+// A span is open only around text: a style changed twice in a row, or a
+// line's prefix (its time), leave no empty or coloured span behind.
+void TextExporter::colouredHtmlStep(QByteArray *out)
+{
+    if (m_position == m_colours.nextHidden()) {
+        m_position = m_colours.skip();
+        closeSpan(out);
+        return;
+    }
+    if (m_lineBegins && m_prefix) {
+        closeSpan(out);
+        out->append(m_prefix(m_text->lineOf(m_position)));
+    }
+    if (!m_inSpan && !m_colours.style().isPlain()) {
+        out->append(spanOf(m_colours.style()));
+        m_inSpan = true;
+    }
+    qint64 available = 0;
+    const char *bytes = m_text->piece(m_position, &available);
+    qint64 count = std::min({available, m_colours.nextHidden() - m_position, m_to - m_position, pieceLimit});
+    if (m_prefix) {
+        if (const void *lineBreak = std::memchr(bytes, '\n', size_t(count)))
+            count = static_cast<const char *>(lineBreak) - bytes + 1;
+    }
+    m_lineBegins = bytes[count - 1] == '\n';
+    for (qint64 i = 0; i < count; ++i)
+        appendEscaped(out, bytes[i]);
+    m_position += count;
+}
+
+void TextExporter::closeSpan(QByteArray *out)
+{
+    if (m_inSpan)
+        out->append("</span>");
+    m_inSpan = false;
+}
