@@ -82,15 +82,16 @@ bool TextExporter::next(QByteArray *out, qint64 budget)
             if (m_position >= m_to) {
                 closeSpan(out);
                 m_phase = m_format == Format::Html ? Phase::Tail : Phase::Done;
-            } else if (m_format == Format::PlainText) {
-                if (m_prefix)
-                    prefixedTextStep(out);
-                else
-                    rawStep(out, budget - (out->size() - start));
-            } else if (m_coloured) {
-                colouredHtmlStep(out);
             } else {
-                plainHtmlStep(out);
+                const qint64 left = budget - (out->size() - start);
+                if (m_format == Format::PlainText && !m_prefix)
+                    rawStep(out, left);
+                else if (m_format == Format::PlainText)
+                    prefixedTextStep(out, left);
+                else if (m_coloured)
+                    colouredHtmlStep(out, left);
+                else
+                    plainHtmlStep(out, left);
             }
             break;
         case Phase::Tail:
@@ -104,10 +105,6 @@ bool TextExporter::next(QByteArray *out, qint64 budget)
     return m_phase != Phase::Done;
 }
 
-// A piece of text handed out at once is at most a chunk, and at most this,
-// so that a slice stays near its budget.
-static constexpr qint64 pieceLimit = qint64(1) << 20;
-
 void TextExporter::rawStep(QByteArray *out, qint64 budget)
 {
     qint64 available = 0;
@@ -118,11 +115,11 @@ void TextExporter::rawStep(QByteArray *out, qint64 budget)
 }
 
 // A line, or what of it lies in one piece, after its prefix.
-void TextExporter::prefixedTextStep(QByteArray *out)
+void TextExporter::prefixedTextStep(QByteArray *out, qint64 budget)
 {
     qint64 available = 0;
     const char *in = m_text->piece(m_position, &available);
-    available = std::min({available, m_to - m_position, pieceLimit});
+    available = std::min({available, m_to - m_position, budget});
     const void *lineBreak = std::memchr(in, '\n', size_t(available));
     const qint64 length = lineBreak ? static_cast<const char *>(lineBreak) - in + 1 : available;
     if (m_lineBegins)
@@ -132,11 +129,12 @@ void TextExporter::prefixedTextStep(QByteArray *out)
     m_position += length;
 }
 
-void TextExporter::plainHtmlStep(QByteArray *out)
+// Escaping makes the output up to six times the characters read.
+void TextExporter::plainHtmlStep(QByteArray *out, qint64 budget)
 {
     qint64 available = 0;
     const char *bytes = m_text->piece(m_position, &available);
-    available = std::min({available, m_to - m_position, pieceLimit});
+    available = std::min({available, m_to - m_position, budget});
     out->reserve(int(out->size() + available + available / 8));
     for (qint64 j = 0; j < available; ++j) {
         if (m_lineBegins && m_prefix)
@@ -150,7 +148,7 @@ void TextExporter::plainHtmlStep(QByteArray *out)
 // The text as drawn, each style a span and the colour sequences left out.
 // A span is open only around text: a style changed twice in a row, or a
 // line's prefix (its time), leave no empty or coloured span behind.
-void TextExporter::colouredHtmlStep(QByteArray *out)
+void TextExporter::colouredHtmlStep(QByteArray *out, qint64 budget)
 {
     if (m_position == m_colours.nextHidden()) {
         m_position = m_colours.skip();
@@ -167,7 +165,7 @@ void TextExporter::colouredHtmlStep(QByteArray *out)
     }
     qint64 available = 0;
     const char *bytes = m_text->piece(m_position, &available);
-    qint64 count = std::min({available, m_colours.nextHidden() - m_position, m_to - m_position, pieceLimit});
+    qint64 count = std::min({available, m_colours.nextHidden() - m_position, m_to - m_position, budget});
     if (m_prefix) {
         if (const void *lineBreak = std::memchr(bytes, '\n', size_t(count)))
             count = static_cast<const char *>(lineBreak) - bytes + 1;

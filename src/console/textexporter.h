@@ -32,9 +32,9 @@ public:
     // given; HTML draws device colours as spans while they are on.
     static TextExporter whole(const ConsoleText &text, Format format, const LinePrefix &prefix = {});
 
-    // Appends about `budget` more bytes of output to *out (a long escaped
-    // piece or a prefix may overshoot a little); returns false once
-    // everything has been produced.
+    // Appends about `budget` more bytes of output to *out, from at most
+    // `budget` characters (HTML escapes take up to six bytes for one, and a
+    // prefix adds its own); returns false once everything has been produced.
     bool next(QByteArray *out, qint64 budget);
     bool atEnd() const { return m_phase == Phase::Done; }
     // How far through the range, in characters of the text.
@@ -53,9 +53,10 @@ private:
 
     TextExporter(const ConsoleText &text, Format format, qint64 from, qint64 to, const LinePrefix &prefix);
     void rawStep(QByteArray *out, qint64 budget);
-    void prefixedTextStep(QByteArray *out);
-    void plainHtmlStep(QByteArray *out);
-    void colouredHtmlStep(QByteArray *out);
+    // Each reads at most `budget` characters, at least one.
+    void prefixedTextStep(QByteArray *out, qint64 budget);
+    void plainHtmlStep(QByteArray *out, qint64 budget);
+    void colouredHtmlStep(QByteArray *out, qint64 budget);
     void closeSpan(QByteArray *out);
 
     const ConsoleText *m_text;
