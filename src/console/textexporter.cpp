@@ -32,14 +32,24 @@ QByteArray spanOf(const TextStyle &style)
     return "<span style=\"" + css + "\">";
 }
 
-void appendEscaped(QByteArray *out, char c)
+// What needs no escape is appended a run at a time.
+void appendEscaped(QByteArray *out, const char *bytes, qint64 count)
 {
-    switch (c) {
-    case '&': *out += "&amp;"; break;
-    case '<': *out += "&lt;"; break;
-    case '>': *out += "&gt;"; break;
-    case '"': *out += "&quot;"; break;
-    default: *out += c;
+    const char *end = bytes + count;
+    while (bytes < end) {
+        const char *plain = bytes;
+        while (plain < end && *plain != '&' && *plain != '<' && *plain != '>' && *plain != '"')
+            ++plain;
+        out->append(bytes, int(plain - bytes));
+        if (plain == end)
+            return;
+        switch (*plain) {
+        case '&': out->append("&amp;"); break;
+        case '<': out->append("&lt;"); break;
+        case '>': out->append("&gt;"); break;
+        default: out->append("&quot;"); break;
+        }
+        bytes = plain + 1;
     }
 }
 
@@ -136,11 +146,15 @@ void TextExporter::plainHtmlStep(QByteArray *out, qint64 budget)
     const char *bytes = m_text->piece(m_position, &available);
     available = std::min({available, m_to - m_position, budget});
     out->reserve(int(out->size() + available + available / 8));
-    for (qint64 j = 0; j < available; ++j) {
+    // A line at a time: a prefix goes before each.
+    for (qint64 j = 0; j < available;) {
+        const void *lineBreak = std::memchr(bytes + j, '\n', size_t(available - j));
+        const qint64 end = lineBreak ? static_cast<const char *>(lineBreak) - bytes + 1 : available;
         if (m_lineBegins && m_prefix)
             out->append(m_prefix(m_text->lineOf(m_position + j)));
-        m_lineBegins = bytes[j] == '\n';
-        appendEscaped(out, bytes[j]);
+        appendEscaped(out, bytes + j, end - j);
+        m_lineBegins = bytes[end - 1] == '\n';
+        j = end;
     }
     m_position += available;
 }
@@ -171,8 +185,7 @@ void TextExporter::colouredHtmlStep(QByteArray *out, qint64 budget)
             count = static_cast<const char *>(lineBreak) - bytes + 1;
     }
     m_lineBegins = bytes[count - 1] == '\n';
-    for (qint64 i = 0; i < count; ++i)
-        appendEscaped(out, bytes[i]);
+    appendEscaped(out, bytes, count);
     m_position += count;
 }
 
