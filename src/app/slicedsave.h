@@ -11,14 +11,16 @@
 #include <memory>
 
 class ConnectionBar;
+class LogWriter;
 class QProgressDialog;
 class QSaveFile;
 class QThread;
 class ZIvidView;
 
-// Writes a capture or a selection into a file from the event loop, a slice
-// of about a megabyte or 15 ms at a time, so that the window keeps
-// answering and received data keeps arriving while a gigabyte is saved.
+// Saves a capture or a selection from the event loop: a slice of about a
+// megabyte or 15 ms at a time is made from the text and handed to a thread
+// that writes it (LogWriter), so that the window keeps answering and
+// received data keeps arriving while a gigabyte is saved.
 // The file is written aside (QSaveFile) and renamed over the target only
 // when complete, so a Cancel, an error, or text rewritten before the end
 // of what is being saved (ZIvidView::textRewritten) leaves an existing file
@@ -26,7 +28,7 @@ class ZIvidView;
 // directly. A save that lasts over half a second
 // shows a progress dialog with Cancel that holds nothing up. The last
 // flush, sync and rename of a file written in slices run on a thread of
-// their own.
+// their own; a save that fits in one slice is done at once.
 //
 // Belongs to the view; deletes itself once it has said finished().
 class SlicedSave : public QObject
@@ -71,7 +73,7 @@ signals:
 
 private:
     void textRewritten(qint64 from);
-    bool writeSlice();
+    QByteArray makeSlice();
     void nextSlice();
     void commitAside();
     void committed();
@@ -81,7 +83,8 @@ private:
     ZIvidView *m_view;
     QString m_fileName;
     TextExporter m_exporter;
-    std::unique_ptr<QSaveFile> m_file;
+    std::shared_ptr<QSaveFile> m_file;
+    std::unique_ptr<LogWriter> m_writer;
     qint64 m_sliceBytes = qint64(1) << 20;
     QTimer m_nextSlice;
     QElapsedTimer m_elapsed;

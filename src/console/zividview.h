@@ -80,8 +80,8 @@ public:
     // Saves a selection too large for the clipboard, given its size, and
     // calls `saved` (when given) once the file holds it: Cut deletes the
     // selection only then. Without one such a selection goes nowhere.
-    using LargeSelectionSaver = std::function<void(qint64 size, std::function<void()> saved)>;
-    void setLargeSelectionSaver(LargeSelectionSaver saver);
+    using SelectionSaver = std::function<void(qint64 size, std::function<void()> saved)>;
+    void setLargeSelectionSaver(SelectionSaver saver);
     void cut();
     void deleteSelection();
     // Sends the clipboard's text as one paste.
@@ -223,7 +223,7 @@ private:
     bool m_selecting = false;
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;
-    LargeSelectionSaver m_largeSelectionSaver;
+    SelectionSaver m_largeSelectionSaver;
     std::function<QString()> m_primarySelection;
     std::shared_ptr<AppearancePicker> m_appearancePicker;
 

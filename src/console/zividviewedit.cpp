@@ -151,7 +151,7 @@ bool ZIvidView::writeSelection(QIODevice *device) const
     return writePlainText(device, from, to);
 }
 
-void ZIvidView::setLargeSelectionSaver(LargeSelectionSaver saver)
+void ZIvidView::setLargeSelectionSaver(SelectionSaver saver)
 {
     m_largeSelectionSaver = std::move(saver);
 }
