@@ -1,9 +1,11 @@
 // The real terminal with one simulated Tarnwick device plugged in: it echoes
 // what is typed, answers "AT" with "OK" and prints a colour-coded telemetry
 // line every second, so the terminal can be seen working without hardware.
+// The Device menu's resets and break reach it and it says so.
 
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
+#include "simulatedmodemlines.h"
 #include "tarnterm.h"
 
 #include <QApplication>
@@ -23,6 +25,8 @@ int main(int argc, char *argv[])
 
     TarnTerm window;
     window.setDeviceSource(&source);
+    // The Device menu's DTR, RTS, break and resets reach the device here.
+    window.setModemLinesProvider([&device](SerialPort *) { return device.modemLines(); });
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
 

@@ -1,5 +1,7 @@
 #include "simulateddevice.h"
 
+#include "simulatedmodemlines.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -13,6 +15,7 @@
 SimulatedDevice::SimulatedDevice(QObject *parent)
     : QObject(parent)
     , m_dir(new QTemporaryDir)
+    , m_modemLines(new SimulatedModemLines(this))
 {
     plug();
 }
@@ -20,6 +23,7 @@ SimulatedDevice::SimulatedDevice(QObject *parent)
 SimulatedDevice::~SimulatedDevice()
 {
     unplug();
+    delete m_modemLines;
     delete m_dir;
 }
 
@@ -51,6 +55,7 @@ bool SimulatedDevice::plug()
     m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
     m_writeNotifier->setEnabled(pendingBytes() > 0);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &SimulatedDevice::writeToLine);
+    m_modemLines->plugged();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QSocketNotifier;
+class SimulatedModemLines;
 class QTemporaryDir;
 
 // A Tarnwick device played on a pseudo-terminal. The terminal opens it under
@@ -35,6 +36,10 @@ public:
     void sendFlood(qint64 count, const QByteArray &pattern);
     qint64 pendingBytes() const { return m_outgoing.size() - m_sent; }
 
+    // DTR, RTS, break and the bootloader touch, which the terminal hands
+    // here in-process (see TarnTerm::setModemLinesProvider).
+    SimulatedModemLines *modemLines() const { return m_modemLines; }
+
     // What the terminal wrote to the device, oldest first.
     QByteArray received;
 
@@ -62,4 +67,5 @@ private:
     bool m_echo = false;
     bool m_answerAt = false;
     int m_writeSize = 0;
+    SimulatedModemLines *m_modemLines;
 };

@@ -121,13 +121,17 @@ void MainWindowTest::menusAndToolBar()
     QStringList titles;
     for (QAction *action : bar->actions())
         titles << action->text();
-    QCOMPARE(titles, (QStringList {"&Main", "&View", "&Configure", "&Help"}));
+    QCOMPARE(titles, (QStringList {"&Main", "&View", "&Device", "&Configure", "&Help"}));
 
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
              (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
-             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-",
-                           "menuTimestamps", "actionHold_Output", "actionDevice_Colours"}));
+             (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "actionSend_Line",
+                           "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuDevice"))),
+             (QStringList {"actionDTR", "actionRTS", "-", "actionSend_Break", "menuReset_Device"}));
+    QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuReset_Device"))),
+             (QStringList {"actionPulse_DTR", "actionESP32_Reset", "actionBootloader_Touch"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuTimestamps"))),
              (QStringList {"actionTimestamps_Off", "actionTimestamps_Clock", "actionTimestamps_Since_Previous"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),
@@ -181,6 +185,10 @@ void MainWindowTest::shortcuts()
     }
     QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
     QCOMPARE(cleared.count(), 1);
+    auto *device = window.findChild<QMenu *>(QStringLiteral("menuDevice"));
+    QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(device->isVisible());
+    device->close();
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!window.isVisible());
 }

@@ -10,6 +10,7 @@
 #include "hexview.h"
 #include "keysender.h"
 #include "largeselectionsaver.h"
+#include "modempresenter.h"
 #include "namedportsource.h"
 #include "receivefeed.h"
 #include "receivelog.h"
@@ -89,6 +90,8 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     findBar = new FindBar(termView, ui->centralwidget);
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->textGroup) + 1, findBar);
     connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
+    createSendLine();
+    createModemPresenter();
     receiveLog = new ReceiveLog(this);
 
     hexEdit = new HexView(nullptr);
@@ -162,8 +165,10 @@ void TarnTerm::createConnectionWatch()
         connect(port, &SerialPort::readComm, this, &TarnTerm::readComm);
         connectionPresenter->showConnected();
         ui->hexaGroup->setVisible(hexamode);
+        attachModemControl(port);
     });
     connect(watch, &ConnectionWatch::disconnected, connectionPresenter, &ConnectionPresenter::showDisconnected);
+    connect(watch, &ConnectionWatch::disconnected, this, [this] { modemPresenter->attach(nullptr); });
     connect(watch, &ConnectionWatch::statusMessage, this, &TarnTerm::showStatus);
     connect(watch, &ConnectionWatch::openFailed, connectionPresenter, &ConnectionPresenter::showOpenFailure);
     watch->disconnectDevice();

@@ -17,9 +17,12 @@ class FindBar;
 class FunctionDlg;
 class HexView;
 class KeySender;
+class ModemLines;
+class ModemPresenter;
 class ReceiveFeed;
 class ReceiveLog;
 class QTimer;
+class SendLineBar;
 class SerialPort;
 class WaitingPanel;
 class ZIvidView;
@@ -71,6 +74,12 @@ public:
     // since the epoch; the system clock unless replaced.
     void setArrivalClock(std::function<qint64()> clock);
 
+    // The modem lines the Device menu drives for an open port: the port's
+    // own unless replaced (the simulated device, which a pseudo-terminal
+    // cannot tell about DTR, RTS and breaks). Not owned.
+    using ModemLinesProvider = std::function<ModemLines *(SerialPort *)>;
+    void setModemLinesProvider(ModemLinesProvider provider);
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +109,9 @@ private:
     void storeSettingsOnChange();
     void watchReceiveLog();
     void connectTimestamps();
+    void createSendLine();
+    void createModemPresenter();
+    void attachModemControl(SerialPort *port);
 
     Ui::ZIvid *ui;
     FunctionKeyList functionKeys;
@@ -110,6 +122,9 @@ private:
     WaitingPanel *waitingPanel = nullptr;
     ConnectionBar *connectionBar = nullptr;
     FindBar *findBar = nullptr;
+    SendLineBar *sendLineBar = nullptr;
+    ModemPresenter *modemPresenter = nullptr;
+    ModemLinesProvider modemLinesProvider;
     ReceiveLog *receiveLog = nullptr;
     HexView *hexEdit = nullptr;
     int delay = 5;

@@ -7,6 +7,7 @@
 
 #include "functiondlg.h"
 #include "keysender.h"
+#include "sendlinebar.h"
 #include "ui_zivid.h"
 #include "zividview.h"
 
@@ -144,6 +145,12 @@ void TarnTerm::loadSettings()
     timestamps.value(stamps, timestamps.first())->setChecked(true);
 
     ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
+
+    ui->actionSend_Line->setChecked(store->value(QStringLiteral("sendline"), false).toBool());
+    const int ending = store->value(QStringLiteral("sendlineending"), int(SendLineText::Ending::CRLF)).toInt();
+    if (ending >= int(SendLineText::Ending::None) && ending <= int(SendLineText::Ending::CRLF))
+        sendLineBar->setEnding(SendLineText::Ending(ending));
+    sendLineBar->setHistory(store->value(QStringLiteral("sendhistory")).toStringList());
 }
 
 // Connected after the settings are loaded, so loading them stores nothing.
@@ -155,12 +162,14 @@ void TarnTerm::storeSettingsOnChange()
     connect(settingsTimer, &QTimer::timeout, this, &TarnTerm::storeSettings);
     for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys,
                             ui->actionDevice_Colours, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
-                            ui->actionTimestamps_Since_Previous}) {
+                            ui->actionTimestamps_Since_Previous, ui->actionSend_Line}) {
         connect(option, &QAction::toggled, settingsTimer, QOverload<>::of(&QTimer::start));
     }
     // After the console's own slots, which ask for the font or colour first.
     for (QAction *appearance : {ui->action_Font, ui->action_FontColor, ui->actionBackground_color})
         connect(appearance, &QAction::triggered, settingsTimer, QOverload<>::of(&QTimer::start));
+    connect(sendLineBar, &SendLineBar::historyChanged, settingsTimer, QOverload<>::of(&QTimer::start));
+    connect(sendLineBar, &SendLineBar::endingChanged, settingsTimer, QOverload<>::of(&QTimer::start));
 #ifndef QT_NO_SESSIONMANAGER
     // Logout, and on Windows shutdown as well: the window may never be closed.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TarnTerm::storeSettings);
@@ -194,4 +203,7 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("terminalkeys"), keySender->terminalKeys());
     store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
     store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
+    store->setValue(QStringLiteral("sendline"), ui->actionSend_Line->isChecked());
+    store->setValue(QStringLiteral("sendlineending"), int(sendLineBar->ending()));
+    store->setValue(QStringLiteral("sendhistory"), sendLineBar->history());
 }

@@ -83,6 +83,16 @@ void ZIvid::setupUi(QMainWindow *window)
     actionTimestamps_Off->setChecked(true);
     actionDevice_Colours = makeAction(window, "actionDevice_Colours");
     actionDevice_Colours->setCheckable(true);
+    actionSend_Line = makeAction(window, "actionSend_Line");
+    actionSend_Line->setCheckable(true);
+    actionDTR = makeAction(window, "actionDTR");
+    actionDTR->setCheckable(true);
+    actionRTS = makeAction(window, "actionRTS");
+    actionRTS->setCheckable(true);
+    actionSend_Break = makeAction(window, "actionSend_Break");
+    actionPulse_DTR = makeAction(window, "actionPulse_DTR");
+    actionESP32_Reset = makeAction(window, "actionESP32_Reset");
+    actionBootloader_Touch = makeAction(window, "actionBootloader_Touch");
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -109,6 +119,10 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->setObjectName(QStringLiteral("menu_View"));
     menuTimestamps = new QMenu(menu_View);
     menuTimestamps->setObjectName(QStringLiteral("menuTimestamps"));
+    menuDevice = new QMenu(menubar);
+    menuDevice->setObjectName(QStringLiteral("menuDevice"));
+    menuReset_Device = new QMenu(menuDevice);
+    menuReset_Device->setObjectName(QStringLiteral("menuReset_Device"));
     window->setMenuBar(menubar);
 
     statusbar = new QStatusBar(window);
@@ -121,6 +135,7 @@ void ZIvid::setupUi(QMainWindow *window)
 
     menubar->addAction(menu_File->menuAction());
     menubar->addAction(menu_View->menuAction());
+    menubar->addAction(menuDevice->menuAction());
     menubar->addAction(menuConfigure->menuAction());
     menubar->addAction(menu_Help->menuAction());
 
@@ -142,11 +157,20 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_View->addAction(action_Clear_Screen);
     menu_View->addSeparator();
     menu_View->addAction(actionHexa_Mode);
+    menu_View->addAction(actionSend_Line);
     menu_View->addSeparator();
     menu_View->addAction(menuTimestamps->menuAction());
     menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
     menu_View->addAction(actionDevice_Colours);
+    menuDevice->addAction(actionDTR);
+    menuDevice->addAction(actionRTS);
+    menuDevice->addSeparator();
+    menuDevice->addAction(actionSend_Break);
+    menuDevice->addAction(menuReset_Device->menuAction());
+    menuReset_Device->addAction(actionPulse_DTR);
+    menuReset_Device->addAction(actionESP32_Reset);
+    menuReset_Device->addAction(actionBootloader_Touch);
 
     toolBar->addAction(actionCa_pture);
     toolBar->addAction(actionFind);
@@ -193,12 +217,21 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionFind->setText(translate("Find…"));
     actionFind->setToolTip(translate("Find"));
     actionDevice_Colours->setText(translate("Device Colours"));
+    actionSend_Line->setText(translate("Send Line"));
+    actionDTR->setText(translate("DTR"));
+    actionRTS->setText(translate("RTS"));
+    actionSend_Break->setText(translate("Send Break"));
+    actionPulse_DTR->setText(translate("Pulse DTR"));
+    actionESP32_Reset->setText(translate("ESP32 Reset"));
+    actionBootloader_Touch->setText(translate("Bootloader (1200 baud touch)"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));
     menuConfigure->setTitle(translate("&Configure"));
     menu_Help->setTitle(translate("&Help"));
     menu_View->setTitle(translate("&View"));
+    menuDevice->setTitle(translate("&Device"));
+    menuReset_Device->setTitle(translate("Reset Device"));
     menuTimestamps->setTitle(translate("Timestamps"));
     actionTimestamps_Off->setText(translate("Off"));
     actionTimestamps_Clock->setText(translate("Clock"));

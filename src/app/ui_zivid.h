@@ -37,6 +37,13 @@ public:
     QAction *actionTimestamps_Since_Previous = nullptr;
     QActionGroup *timestampsGroup = nullptr;
     QAction *actionDevice_Colours = nullptr;
+    QAction *actionSend_Line = nullptr;
+    QAction *actionDTR = nullptr;
+    QAction *actionRTS = nullptr;
+    QAction *actionSend_Break = nullptr;
+    QAction *actionPulse_DTR = nullptr;
+    QAction *actionESP32_Reset = nullptr;
+    QAction *actionBootloader_Touch = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;
@@ -47,6 +54,8 @@ public:
     QMenu *menu_Help = nullptr;
     QMenu *menu_View = nullptr;
     QMenu *menuTimestamps = nullptr;
+    QMenu *menuDevice = nullptr;
+    QMenu *menuReset_Device = nullptr;
     QStatusBar *statusbar = nullptr;
     QToolBar *toolBar = nullptr;
 

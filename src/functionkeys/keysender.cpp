@@ -65,6 +65,16 @@ void KeySender::paste(int key, const QString &text)
         m_pacedSender->send(KeyDispatch::toPacedBytes(text), false);
 }
 
+bool KeySender::sendLine(const QByteArray &bytes)
+{
+    if (!m_isConnected())
+        return false;
+    qCDebug(keysCategory) << "line : " << bytes;
+    if (!bytes.isEmpty())
+        m_pacedSender->send(bytes, false);
+    return true;
+}
+
 qint64 KeySender::cancel()
 {
     return m_pacedSender->cancel();

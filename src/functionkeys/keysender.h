@@ -41,6 +41,9 @@ public:
     void keyInput(int key, QString text, bool autoRepeat = false);
     // A paste; `key` is the code the console reported it with, for the log.
     void paste(int key, const QString &text);
+    // A line from the send line, already in bytes: paced like a paste.
+    // False when no device is connected to take it.
+    bool sendLine(const QByteArray &bytes);
 
     // Drops the paced send in progress and the queued ones; returns how many
     // bytes were not sent.

@@ -106,6 +106,15 @@ void ConnectionWatch::disconnectDevice()
     emit disconnected();
 }
 
+void ConnectionWatch::releaseUntilGone()
+{
+    if (!m_port)
+        return;
+    releasePort();
+    m_devicePresent = m_wasPresent = true;
+    emit disconnected();
+}
+
 // Closing a port whose device has just gone can report the hang-up from
 // inside close(); nobody is listening by then.
 void ConnectionWatch::releasePort()

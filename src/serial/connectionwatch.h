@@ -41,6 +41,11 @@ public slots:
     void checkConnection();
     // Closes and drops the port if one is open, then reports disconnected().
     void disconnectDevice();
+    // Drops the open port without reopening it while the port is still
+    // listed: a board sent to its bootloader lingers a moment before it
+    // leaves. Reports disconnected(); the watch resumes once the port has
+    // gone from the list, as after any unplug.
+    void releaseUntilGone();
 
 signals:
     // The port has just opened; it lives until disconnected() is emitted.

@@ -45,7 +45,14 @@ SerialPort::SerialPort(QObject *parent)
     connect(m_device, &QSerialPort::readyRead, this, &SerialPort::readData);
     // A vanished device keeps failing its reads; the owner needs to hear it once.
     // Windows reports it during overlapped I/O as PermissionError as well.
+    // Windows modem calls can fail with PermissionError too: an error raised
+    // inside one is that call's failure, not a hang-up.
     connect(m_device, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (m_inModemCall) {
+            if (error != QSerialPort::NoError && m_modemFailure.isEmpty())
+                m_modemFailure = m_device->errorString();
+            return;
+        }
         const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError
             || error == QSerialPort::PermissionError;
         if (lost && m_device->isOpen() && !m_lostReported) {
@@ -134,7 +141,9 @@ bool SerialPort::openPort(const QString &name)
     if (m_open) {
         m_portName = name;
         m_lostReported = false;
-        m_device->setDataTerminalReady(true);
+        // Silent when the line refuses: a pseudo-terminal has no DTR.
+        modemCall([this] { return m_device->setDataTerminalReady(true); });
+        readOutputsAtOpen();
     }
     return m_open;
 }
@@ -189,4 +198,92 @@ void SerialPort::readData()
     bytes.squeeze();
     receivedBytes.append(bytes);
     emit readComm();
+}
+
+bool SerialPort::modemCall(const std::function<bool()> &call)
+{
+    m_modemFailure.clear();
+    if (!m_device->isOpen()) {
+        m_modemFailure = tr("the port is not open");
+        return false;
+    }
+    m_inModemCall = true;
+    const bool ok = call() && m_modemFailure.isEmpty();
+    m_inModemCall = false;
+    if (!ok) {
+        if (m_modemFailure.isEmpty())
+            m_modemFailure = m_device->errorString();
+        m_device->clearError();
+    }
+    return ok;
+}
+
+// The outputs as the line has them after the open; a line that does not
+// report them has DTR as just asked and RTS taken as low.
+void SerialPort::readOutputsAtOpen()
+{
+    QSerialPort::PinoutSignals pins;
+    if (modemCall([this, &pins] {
+            pins = m_device->pinoutSignals();
+            return true;
+        })) {
+        m_dataTerminalReady = pins.testFlag(QSerialPort::DataTerminalReadySignal);
+        m_requestToSend = pins.testFlag(QSerialPort::RequestToSendSignal);
+    } else {
+        m_dataTerminalReady = true;
+        m_requestToSend = false;
+    }
+    m_modemFailure.clear();
+}
+
+bool SerialPort::setDataTerminalReady(bool on)
+{
+    const bool ok = modemCall([this, on] { return m_device->setDataTerminalReady(on); });
+    if (ok)
+        m_dataTerminalReady = on;
+    return ok;
+}
+
+bool SerialPort::setRequestToSend(bool on)
+{
+    const bool ok = modemCall([this, on] { return m_device->setRequestToSend(on); });
+    if (ok)
+        m_requestToSend = on;
+    return ok;
+}
+
+bool SerialPort::setBreakEnabled(bool on)
+{
+    return modemCall([this, on] { return m_device->setBreakEnabled(on); });
+}
+
+bool SerialPort::readInputs(ModemInputs *inputs)
+{
+    QSerialPort::PinoutSignals pins;
+    const bool ok = modemCall([this, &pins] {
+        pins = m_device->pinoutSignals();
+        return true;
+    });
+    if (ok) {
+        inputs->cts = pins.testFlag(QSerialPort::ClearToSendSignal);
+        inputs->dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+        inputs->dcd = pins.testFlag(QSerialPort::DataCarrierDetectSignal);
+        inputs->ri = pins.testFlag(QSerialPort::RingIndicatorSignal);
+    }
+    return ok;
+}
+
+// The board sees the line opened at the new rate and then dropped: that is
+// its order to reboot into the bootloader. The port stays closed.
+bool SerialPort::touchAtBaudRate(qint32 rate)
+{
+    m_modemFailure.clear();
+    m_open = false;
+    m_device->close();
+    m_device->setBaudRate(rate, QSerialPort::AllDirections);
+    const bool opened = m_device->open(QIODevice::ReadWrite);
+    if (!opened)
+        m_modemFailure = m_device->errorString();
+    m_device->close();
+    return opened;
 }

@@ -1,15 +1,20 @@
 #pragma once
 
+#include "modemlines.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QSerialPort;
 
 // The program's handle on the serial line: line settings held as small codes
 // and applied when the port opens, a queue of received bytes announced by
-// readComm(), and a write that reports success as a boolean.
-class SerialPort : public QObject
+// readComm(), and a write that reports success as a boolean. Its modem
+// lines are what the user's DTR, RTS, break and reset requests drive.
+class SerialPort : public QObject, public ModemLines
 {
     Q_OBJECT
 
@@ -41,6 +46,17 @@ public:
 
     bool writeBytes(const QByteArray &bytes);
 
+    // A modem call that fails is the call's failure, reported by whoever
+    // asked; it never counts as a lost device.
+    bool setDataTerminalReady(bool on) override;
+    bool setRequestToSend(bool on) override;
+    bool setBreakEnabled(bool on) override;
+    bool isDataTerminalReady() const override { return m_dataTerminalReady; }
+    bool isRequestToSend() const override { return m_requestToSend; }
+    bool readInputs(ModemInputs *inputs) override;
+    bool touchAtBaudRate(qint32 rate) override;
+    QString failureReason() const override { return m_modemFailure; }
+
     // Received bytes not yet taken by the consumer, oldest first.
     QByteArray receivedBytes;
 
@@ -64,6 +80,9 @@ private:
     // queued before it: a typed key leaves in the same pass of the event
     // loop. Returns the bytes taken (0 where the system cannot do this).
     qint64 writeAtOnce(const char *data, qint64 size);
+    // Runs one modem call with the port's errors taken as its failure.
+    bool modemCall(const std::function<bool()> &call);
+    void readOutputsAtOpen();
 
     QSerialPort *m_device;
     QString m_portName;
@@ -75,4 +94,8 @@ private:
     int m_stopBitsCode = 0;
     int m_flowControlCode = 0;
     bool m_lostReported = false;
+    bool m_inModemCall = false;
+    QString m_modemFailure;
+    bool m_dataTerminalReady = false;
+    bool m_requestToSend = false;
 };
