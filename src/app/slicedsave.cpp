@@ -35,9 +35,12 @@ SlicedSave::SlicedSave(ZIvidView *view, const QString &fileName, const TextExpor
     connect(view, &ZIvidView::textRewritten, this, &SlicedSave::textRewritten);
 }
 
-// A window closed while the last rename runs waits for it.
+// A window closed while the last rename runs waits for it, but not for a
+// disk that is slow to take the slices: that save is dropped.
 SlicedSave::~SlicedSave()
 {
+    if (m_writer)
+        m_writer->abandon();
     if (m_committer)
         m_committer->wait();
     delete m_progress;
