@@ -21,14 +21,14 @@ class ZIvidView;
 // megabyte or 15 ms at a time is made from the text and handed to a thread
 // that writes it (LogWriter), so that the window keeps answering and
 // received data keeps arriving while a gigabyte is saved.
+//
 // The file is written aside (QSaveFile) and renamed over the target only
-// when complete, so a Cancel, an error, or text rewritten before the end
-// of what is being saved (ZIvidView::textRewritten) leaves an existing file
-// as it was; where the folder takes no new file, an existing one is written
-// directly. A save that lasts over half a second
-// shows a progress dialog with Cancel that holds nothing up. The last
-// flush, sync and rename of a file written in slices run on a thread of
-// their own; a save that fits in one slice is done at once.
+// when complete, so a Cancel, an error, or text rewritten before the end of
+// what is being saved (ZIvidView::textRewritten) leaves an existing file as
+// it was; where the folder takes no new file, an existing one is written
+// directly. A save that lasts over half a second shows a progress dialog
+// with Cancel that holds nothing up. The last flush, sync and rename run on
+// a thread of their own; a save that fits in one slice is done at once.
 //
 // Belongs to the view; deletes itself once it has said finished().
 class SlicedSave : public QObject
