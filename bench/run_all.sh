@@ -21,11 +21,13 @@ store_megabytes=${STORE_MEGABYTES:-2048}
 find_megabytes=${FIND_MEGABYTES:-1024}
 # The session Clear Screen empties.
 clear_megabytes=${CLEAR_MEGABYTES:-300}
+# The selection and the capture that are saved.
+save_megabytes=${SAVE_MEGABYTES:-256}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
     bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths \
-    bench_clear bench_sendline >/dev/null
+    bench_clear bench_sendline bench_save >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -60,6 +62,7 @@ run bench_find "$find_megabytes" 5
 run bench_linetimes 64
 run bench_clear "$clear_megabytes" on
 run bench_clear "$clear_megabytes" off
+run bench_save "$save_megabytes"
 # Instruction counts, steadier here than times.
 if command -v valgrind >/dev/null; then
     echo "running callgrind_colours.sh" >&2

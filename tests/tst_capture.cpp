@@ -1,3 +1,4 @@
+#include "connectionbar.h"
 #include "diskfull.h"
 #include "fakedevicesource.h"
 #include "modalwatcher.h"
@@ -65,6 +66,7 @@ private slots:
     void failedWriteKeepsOldFile();
     void cancelWritesNothing();
     void clearScreenEmptiesConsole();
+    void clearScreenStopsASaveUnderWay();
     void aboutBox();
 
 private:
@@ -355,6 +357,24 @@ void TestCapture::cancelWritesNothing()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList());
     QCOMPARE(m_view->toPlainText(), QStringLiteral("unsaved"));
+}
+
+// A capture too long for one slice is still being saved when Clear Screen
+// comes: the save stops, the bar says so, and the old file stays.
+void TestCapture::clearScreenStopsASaveUnderWay()
+{
+    const QString path = m_dir->filePath(QStringLiteral("capture.log"));
+    const QByteArray old("the good capture of yesterday");
+    QVERIFY(writeFile(path, old));
+    m_view->displayData(QByteArray("0123456789abcdef\n").repeated(200000));
+    saveCaptureAs(QStringLiteral("capture.log"));
+    QCOMPARE(readAll(path), old);
+
+    QVERIFY(QMetaObject::invokeMethod(m_window, "clearScreen"));
+
+    QVERIFY(m_window->findChild<ConnectionBar *>()->noticeText().contains(QDir::toNativeSeparators(path)));
+    QTRY_COMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("capture.log")});
+    QCOMPARE(readAll(path), old);
 }
 
 void TestCapture::clearScreenEmptiesConsole()

@@ -1,13 +1,17 @@
 #include "largeselection.h"
 #include "largeselectionsaver.h"
+#include "slicedsave.h"
 #include "testenvironment.h"
 #include "zividview.h"
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 class LargeSelectionSaverTest : public QObject
 {
@@ -20,7 +24,8 @@ private slots:
 };
 
 // Past the limit the clipboard keeps what it had; the selection goes to the
-// file the user names, whole, or nowhere, and Cut then deletes nothing.
+// file the user names, whole, or nowhere. Cut deletes it once the file
+// holds it, and deletes nothing when it goes nowhere.
 void LargeSelectionSaverTest::largeSelectionIsSavedNotCopied()
 {
     ZIvidView view;
@@ -34,18 +39,35 @@ void LargeSelectionSaverTest::largeSelectionIsSavedNotCopied()
         return fileName;
     });
     view.setLargeSelectionSaver(saver);
-    view.copy();
+    const auto saveAndWait = [&view](const std::function<void()> &action) {
+        action();
+        // An earlier save may wait for its deletion.
+        const QList<SlicedSave *> saves = view.findChildren<SlicedSave *>();
+        const auto running = std::find_if(saves.begin(), saves.end(), [](SlicedSave *s) { return !s->isFinished(); });
+        QVERIFY(running != saves.end());
+        SlicedSave *save = *running;
+        QSignalSpy finished(save, &SlicedSave::finished);
+        QVERIFY(finished.wait());
+    };
+    saveAndWait([&view] { view.copy(); });
     QCOMPARE(asked, QList<qint64>({text.size()}));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    QCOMPARE(view.textSize(), qint64(text.size()));
     // A text file with the system's line ends, as a capture is.
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     QVERIFY(file.readAll() == text);
 
+    const QString savedName = fileName;
     fileName.clear();
     view.cut();
     QCOMPARE(asked.size(), 2);
     QCOMPARE(view.textSize(), qint64(text.size()));
+
+    fileName = savedName + QLatin1String(".cut");
+    saveAndWait([&view] { view.cut(); });
+    QCOMPARE(view.textSize(), qint64(0));
+    QCOMPARE(QFileInfo(fileName).size(), QFileInfo(savedName).size());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 }
 

@@ -1,7 +1,7 @@
 #include "capturesaver.h"
 
 #include "receivefeed.h"
-#include "saveaside.h"
+#include "slicedsave.h"
 #include "zividview.h"
 
 #include <QDir>
@@ -10,10 +10,11 @@
 
 #include <utility>
 
-CaptureSaver::CaptureSaver(ZIvidView *console, ReceiveFeed *feed, QWidget *window)
+CaptureSaver::CaptureSaver(ZIvidView *console, ReceiveFeed *feed, QWidget *window, ConnectionBar *bar)
     : m_console(console)
     , m_feed(feed)
     , m_window(window)
+    , m_bar(bar)
 {
 }
 
@@ -39,14 +40,22 @@ void CaptureSaver::save()
     m_feed->showHeld();
 
     const bool html = fileName.contains(QLatin1String(".html"));
-    const SaveAsideResult result = saveAside(fileName, [this, html](QIODevice *file) {
-        return html ? m_console->writeHtml(file) : m_console->writePlainText(file);
+    auto *save = new SlicedSave(
+        m_console, fileName,
+        m_console->captureExporter(html ? TextExporter::Format::Html : TextExporter::Format::PlainText));
+    save->setNoticeBar(m_bar);
+    QWidget *window = m_window;
+    QObject::connect(save, &SlicedSave::finished, window, [window, fileName](const SlicedSave::Result &result) {
+        if (result.outcome == SlicedSave::Outcome::Failed)
+            reportFailure(window, fileName, result);
     });
-    if (result.saved)
-        return;
+    save->start();
+}
+
+void CaptureSaver::reportFailure(QWidget *window, const QString &fileName, const SlicedSave::Result &result)
+{
     QMessageBox box(QMessageBox::Critical, tr("save capture file Error!"),
-                    result.opened ? tr("Can't Write File") : tr("Can't Open File"), QMessageBox::Ok,
-                    m_window);
+                    result.opened ? tr("Can't Write File") : tr("Can't Open File"), QMessageBox::Ok, window);
     box.setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + result.errorString);
     box.exec();
 }

@@ -1,14 +1,15 @@
 #include "largeselectionsaver.h"
 
-#include "saveaside.h"
+#include "slicedsave.h"
 #include "zividview.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
-LargeSelectionSaver::LargeSelectionSaver(ZIvidView *view)
+LargeSelectionSaver::LargeSelectionSaver(ZIvidView *view, ConnectionBar *bar)
     : m_view(view)
+    , m_bar(bar)
 {
 }
 
@@ -17,21 +18,31 @@ void LargeSelectionSaver::setFileNameProvider(std::function<QString(qint64)> pro
     m_fileName = std::move(provider);
 }
 
-bool LargeSelectionSaver::operator()(qint64 size) const
+void LargeSelectionSaver::operator()(qint64 size, const std::function<void()> &saved) const
 {
     const QString fileName = m_fileName ? m_fileName(size) : askFileName(size);
     if (fileName.isEmpty())
-        return false;
-    const SaveAsideResult result = saveAside(fileName, [this](QIODevice *file) { return m_view->writeSelection(file); });
-    if (result.saved)
-        return true;
-    // Not modal: a test, or a user busy elsewhere, is not held up by it.
+        return;
+    auto *save = new SlicedSave(m_view, fileName, m_view->selectionExporter());
+    save->setNoticeBar(m_bar);
+    ZIvidView *view = m_view;
+    QObject::connect(save, &SlicedSave::finished, view, [view, fileName, saved](const SlicedSave::Result &result) {
+        if (result.outcome == SlicedSave::Outcome::Saved && saved)
+            saved();
+        else if (result.outcome == SlicedSave::Outcome::Failed)
+            reportFailure(view, fileName, result.errorString);
+    });
+    save->start();
+}
+
+// Not modal: a test, or a user busy elsewhere, is not held up by it.
+void LargeSelectionSaver::reportFailure(ZIvidView *view, const QString &fileName, const QString &errorString)
+{
     auto *box = new QMessageBox(QMessageBox::Critical, tr("Copy"), tr("Can't write the selection to a file."),
-                                QMessageBox::Ok, m_view);
-    box->setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + result.errorString);
+                                QMessageBox::Ok, view);
+    box->setInformativeText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + errorString);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
-    return false;
 }
 
 QString LargeSelectionSaver::askFileName(qint64 size) const

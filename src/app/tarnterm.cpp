@@ -76,7 +76,6 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     termView = new ZIvidView(this);
     termView->setDisabled(true);
     termView->setAppearancePicker(std::make_shared<DialogAppearancePicker>());
-    termView->setLargeSelectionSaver(LargeSelectionSaver(termView));
     connect(termView, &ZIvidView::keyInput, this, &TarnTerm::keyInput);
     connect(ui->actionHold_Output, &QAction::toggled, termView, &ZIvidView::setHoldOutput);
     connect(ui->actionTerminal_Keys, &QAction::toggled, this, &TarnTerm::setTerminalKeys);
@@ -88,6 +87,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     textLayout->addWidget(waitingPanel);
     connectionBar = new ConnectionBar(ui->centralwidget);
     ui->verticalLayout->insertWidget(0, connectionBar);
+    termView->setLargeSelectionSaver(LargeSelectionSaver(termView, connectionBar));
     findBar = new FindBar(termView, ui->centralwidget);
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->textGroup) + 1, findBar);
     connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
@@ -102,7 +102,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     hexLayout->addWidget(hexEdit);
     receiveFeed = new ReceiveFeed(termView, hexEdit, this);
     watchReceiveLog();
-    captureSaver = std::make_unique<CaptureSaver>(termView, receiveFeed, this);
+    captureSaver = std::make_unique<CaptureSaver>(termView, receiveFeed, this, connectionBar);
 
     connect(ui->actionFunction_Settings, &QAction::triggered, this, &TarnTerm::functionSetting);
     connect(ui->action_Font, &QAction::triggered, termView, &ZIvidView::changeFont);

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "textexporter.h"
 
-#include <functional>
+#include <QString>
 
 class ConsoleText;
 class QIODevice;
@@ -13,15 +12,13 @@ class QIODevice;
 // on, the HTML draws each style as a span and leaves the sequences out.
 namespace ConsoleExport {
 
-// Written before each line of a capture, given the line; a line a Delete
-// joined to a mark has no break in the text and gets none.
-using LinePrefix = std::function<QByteArray(qint64 line)>;
+using LinePrefix = TextExporter::LinePrefix;
 
 // Empty past ConsoleText::maxArraySize characters.
 QString toPlainText(const ConsoleText &text);
 QString toHtml(const ConsoleText &text);
 
-// All write a chunk at a time and return false when a write fails.
+// All write a megabyte at a time (TextExporter produces it) and return false when a write fails.
 bool writePlainText(const ConsoleText &text, QIODevice *device);
 bool writePlainText(const ConsoleText &text, QIODevice *device, qint64 from, qint64 to);
 bool writePlainText(const ConsoleText &text, QIODevice *device, const LinePrefix &prefix);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -63,6 +64,8 @@ ConsoleText::~ConsoleText() = default;
 
 void ConsoleText::clear()
 {
+    if (m_size > 0)
+        m_rewrittenFrom = 0;
     const bool large = m_chunks.size() > 1;
     std::vector<Chunk>().swap(m_chunks);
     m_chunks.emplace_back(std::min(firstChunkSize, m_chunkSize));
@@ -95,6 +98,14 @@ void ConsoleText::tailChanged(qint64 line, qint64 offset)
 qint64 ConsoleText::firstChangedLine() const
 {
     return m_changes.removal ? std::min(m_changes.tailLine, m_changes.removedLine) : m_changes.tailLine;
+}
+
+std::optional<qint64> ConsoleText::takeRewrite()
+{
+    const qint64 from = std::exchange(m_rewrittenFrom, std::numeric_limits<qint64>::max());
+    if (from == std::numeric_limits<qint64>::max())
+        return std::nullopt;
+    return from;
 }
 
 void ConsoleText::markSeen()
@@ -220,6 +231,7 @@ void ConsoleText::popChar()
     m_hint = 0;
     Chunk &chunk = m_chunks.back();
     --m_size;
+    m_rewrittenFrom = std::min(m_rewrittenFrom, m_size);
     m_times.truncate(m_size);
     if (chunk.data[--chunk.fill] == '\n') {
         chunk.lines.pop_back();
@@ -296,6 +308,7 @@ void ConsoleText::remove(qint64 from, qint64 to)
     to = std::clamp<qint64>(to, from, m_size);
     if (from == to)
         return;
+    m_rewrittenFrom = std::min(m_rewrittenFrom, from);
     const bool clean = !m_changes.removal && m_changes.tailLine >= m_lineCount;
     m_hint = 0;
     const qint64 line = lineOf(from);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTime>
 
+#include <limits>
 #include <optional>
 #include <memory>
 #include <vector>
@@ -105,6 +106,11 @@ public:
         qint64 keptLines = 0;
     };
     const Changes &changes() const { return m_changes; }
+    // The lowest position whose character, or the way it is drawn, changed
+    // since the last call other than by text added at the end: a Backspace,
+    // remove(), clear(), a colour sequence completed across batches or
+    // device colours switched. None when nothing did.
+    std::optional<qint64> takeRewrite();
     // The lowest line that changed or went since the last markSeen().
     qint64 firstChangedLine() const;
     void markSeen();
@@ -162,6 +168,7 @@ private:
     std::vector<Mark> m_marks;
     LineTimes m_times;
     Changes m_changes;
+    qint64 m_rewrittenFrom = std::numeric_limits<qint64>::max();
     // The last break was made by a CR whose LF may still open the next batch.
     bool m_crOpen = false;
     std::unique_ptr<ColourRuns> m_colours;

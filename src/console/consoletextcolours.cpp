@@ -6,6 +6,8 @@
 
 #include "colourruns.h"
 
+#include <algorithm>
+
 void ConsoleText::setDeviceColours(bool on)
 {
     if (on == bool(m_colours))
@@ -17,6 +19,8 @@ void ConsoleText::setDeviceColours(bool on)
         m_colours.reset();
     }
     tailChanged(0, 0);
+    if (m_size > 0)
+        m_rewrittenFrom = 0;
 }
 
 // A sequence completed or broken just before `from` changes the cells of
@@ -25,6 +29,7 @@ void ConsoleText::coloursChanged(qint64 from)
 {
     const qint64 changed = m_colours->textChanged(*this, from);
     if (changed < from) {
+        m_rewrittenFrom = std::min(m_rewrittenFrom, changed);
         const qint64 line = lineOf(changed);
         tailChanged(line, changed - lineStart(line));
     }

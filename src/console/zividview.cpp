@@ -78,6 +78,8 @@ void ZIvidView::updateRows()
     m_search->noteTextChanges();
     m_rows.update(m_text);
     m_changedFromRow = std::min(m_changedFromRow, m_rows.firstRowOf(line));
+    if (const std::optional<qint64> from = m_text.takeRewrite())
+        emit textRewritten(*from);
 }
 
 void ZIvidView::clear()

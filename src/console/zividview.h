@@ -5,6 +5,7 @@
 #include "consoletext.h"
 #include "consoleviewport.h"
 #include "linetimelabel.h"
+#include "textexporter.h"
 #include "textsearch.h"
 
 #include <QAbstractScrollArea>
@@ -77,9 +78,10 @@ public:
     // A selection above clipboardLimit is not copied: it goes to the saver.
     void copy();
     // Saves a selection too large for the clipboard, given its size, and
-    // says whether it did; Cut deletes the selection only then. Without
-    // one such a selection goes nowhere.
-    void setLargeSelectionSaver(std::function<bool(qint64 size)> saver);
+    // calls `saved` (when given) once the file holds it: Cut deletes the
+    // selection only then. Without one such a selection goes nowhere.
+    using SelectionSaver = std::function<void(qint64 size, std::function<void()> saved)>;
+    void setLargeSelectionSaver(SelectionSaver saver);
     void cut();
     void deleteSelection();
     // Sends the clipboard's text as one paste.
@@ -146,8 +148,18 @@ public:
     // The modifiers held with it.
     Qt::KeyboardModifiers keyModifiers() const { return m_keyModifiers; }
 
+    // The capture, or the selection, as a save writes it a piece at a time:
+    // each line of the capture after its time while the gutter shows times
+    // (the times stay as they are when the gutter changes meanwhile).
+    TextExporter captureExporter(TextExporter::Format format) const;
+    TextExporter selectionExporter() const;
+
 signals:
     void keyInput(int, QString);
+    // Text before the end of the text was changed or taken out from `from`
+    // on (a Backspace, Delete, Cut, Clear, device colours): a save of it in
+    // progress is no longer true to the text.
+    void textRewritten(qint64 from);
 
 public slots:
     void changeFont();
@@ -174,7 +186,7 @@ protected:
 
 private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
-    bool copySelection();
+    void removeText(qint64 from, qint64 to);
     void sendPaste(const QString &text);
     QRect caretRect() const;
     bool scrollByKey(const QKeyEvent *event);
@@ -190,7 +202,7 @@ private:
     void updateColumns();
     void keepTopLine(qint64 topLine);
     int pageRows() const;
-    std::function<QByteArray(qint64)> capturePrefix() const;
+    TextExporter::LinePrefix capturePrefix() const;
     qint64 positionAt(const QPoint &point) const;
     void selectTo(qint64 position);
     void setUpFind();
@@ -214,7 +226,7 @@ private:
     bool m_selecting = false;
     bool m_terminalShortcuts = false;
     HoldMarker *m_holdMarker = nullptr;
-    std::function<bool(qint64)> m_largeSelectionSaver;
+    SelectionSaver m_largeSelectionSaver;
     std::function<QString()> m_primarySelection;
     std::shared_ptr<AppearancePicker> m_appearancePicker;
 

@@ -95,25 +95,37 @@ QString ZIvidView::toHtml() const
     return ConsoleExport::toHtml(m_text);
 }
 
-ConsoleExport::LinePrefix ZIvidView::capturePrefix() const
+// None while the gutter shows no times.
+TextExporter::LinePrefix ZIvidView::capturePrefix() const
 {
-    return [this](qint64 line) {
-        const QString label = timestampLabel(line);
+    const TimestampMode mode = timestampMode();
+    if (mode == TimestampMode::Off)
+        return {};
+    return [this, mode](qint64 line) {
+        const QString label = lineTimeLabel(mode, m_text.lineTime(line),
+                                            line > 0 ? m_text.lineTime(line - 1) : std::nullopt);
         return label.isEmpty() ? QByteArray() : label.toLatin1() + ' ';
     };
 }
 
+TextExporter ZIvidView::captureExporter(TextExporter::Format format) const
+{
+    return TextExporter::whole(m_text, format, capturePrefix());
+}
+
+TextExporter ZIvidView::selectionExporter() const
+{
+    const auto [from, to] = m_consoleViewport.selection();
+    return TextExporter::range(m_text, from, to);
+}
+
 bool ZIvidView::writePlainText(QIODevice *device) const
 {
-    if (timestampMode() == TimestampMode::Off)
-        return ConsoleExport::writePlainText(m_text, device);
     return ConsoleExport::writePlainText(m_text, device, capturePrefix());
 }
 
 bool ZIvidView::writeHtml(QIODevice *device) const
 {
-    if (timestampMode() == TimestampMode::Off)
-        return ConsoleExport::writeHtml(m_text, device);
     return ConsoleExport::writeHtml(m_text, device, capturePrefix());
 }
 
@@ -139,7 +151,7 @@ bool ZIvidView::writeSelection(QIODevice *device) const
     return writePlainText(device, from, to);
 }
 
-void ZIvidView::setLargeSelectionSaver(std::function<bool(qint64)> saver)
+void ZIvidView::setLargeSelectionSaver(SelectionSaver saver)
 {
     m_largeSelectionSaver = std::move(saver);
 }
@@ -152,31 +164,39 @@ void ZIvidView::selectAll()
 
 void ZIvidView::copy()
 {
-    copySelection();
-}
-
-// True when the selection went to the clipboard or was saved.
-bool ZIvidView::copySelection()
-{
     const auto [from, to] = m_consoleViewport.selection();
-    if (to - from > clipboardLimit)
-        return m_largeSelectionSaver && m_largeSelectionSaver(to - from);
+    if (to - from > clipboardLimit) {
+        if (m_largeSelectionSaver)
+            m_largeSelectionSaver(to - from, {});
+        return;
+    }
     const QString text = selectedText();
     if (!text.isEmpty())
         QGuiApplication::clipboard()->setText(text);
-    return true;
 }
 
-// A selection that went nowhere is not deleted.
+// A selection that went nowhere is not deleted. A saved one is deleted once
+// the file holds it; the save stops if the text before its end is changed
+// meanwhile, so [from, to) is still the text saved.
 void ZIvidView::cut()
 {
-    if (copySelection())
-        deleteSelection();
+    const auto [from, to] = m_consoleViewport.selection();
+    if (to - from <= clipboardLimit) {
+        copy();
+        removeText(from, to);
+    } else if (m_largeSelectionSaver) {
+        m_largeSelectionSaver(to - from, [this, from = from, to = to] { removeText(from, to); });
+    }
 }
 
 void ZIvidView::deleteSelection()
 {
     const auto [from, to] = m_consoleViewport.selection();
+    removeText(from, to);
+}
+
+void ZIvidView::removeText(qint64 from, qint64 to)
+{
     m_text.remove(from, to);
     m_consoleViewport.select(from, from);
     updateRows();
