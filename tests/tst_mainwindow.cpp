@@ -127,7 +127,7 @@ void MainWindowTest::menusAndToolBar()
              (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "-",
-                           "menuTimestamps", "actionHold_Output", "actionDevice_Colours"}));
+                           "menuTimestamps", "actionHold_Output", "actionDevice_Colours", "actionLine_Editing"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuTimestamps"))),
              (QStringList {"actionTimestamps_Off", "actionTimestamps_Clock", "actionTimestamps_Since_Previous"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuConfigure"))),

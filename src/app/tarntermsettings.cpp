@@ -144,6 +144,8 @@ void TarnTerm::loadSettings()
     timestamps.value(stamps, timestamps.first())->setChecked(true);
 
     ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
+    termView->setDeviceColumns(store->value(QStringLiteral("devicecolumns"), LineEditor::defaultColumns).toInt());
+    ui->actionLine_Editing->setChecked(store->value(QStringLiteral("lineediting"), false).toBool());
 }
 
 // Connected after the settings are loaded, so loading them stores nothing.
@@ -154,7 +156,7 @@ void TarnTerm::storeSettingsOnChange()
     settingsTimer->setInterval(1000);
     connect(settingsTimer, &QTimer::timeout, this, &TarnTerm::storeSettings);
     for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys,
-                            ui->actionDevice_Colours, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
+                            ui->actionDevice_Colours, ui->actionLine_Editing, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
                             ui->actionTimestamps_Since_Previous}) {
         connect(option, &QAction::toggled, settingsTimer, QOverload<>::of(&QTimer::start));
     }
@@ -194,4 +196,6 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("terminalkeys"), keySender->terminalKeys());
     store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
     store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
+    store->setValue(QStringLiteral("lineediting"), ui->actionLine_Editing->isChecked());
+    store->setValue(QStringLiteral("devicecolumns"), termView->deviceColumns());
 }

@@ -83,6 +83,8 @@ void ZIvid::setupUi(QMainWindow *window)
     actionTimestamps_Off->setChecked(true);
     actionDevice_Colours = makeAction(window, "actionDevice_Colours");
     actionDevice_Colours->setCheckable(true);
+    actionLine_Editing = makeAction(window, "actionLine_Editing");
+    actionLine_Editing->setCheckable(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -147,6 +149,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
     menu_View->addAction(actionDevice_Colours);
+    menu_View->addAction(actionLine_Editing);
 
     toolBar->addAction(actionCa_pture);
     toolBar->addAction(actionFind);
@@ -193,6 +196,8 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionFind->setText(translate("Find…"));
     actionFind->setToolTip(translate("Find"));
     actionDevice_Colours->setText(translate("Device Colours"));
+    actionLine_Editing->setText(translate("Line Editing"));
+    actionLine_Editing->setToolTip(translate("Apply the device's cursor moves and line edits, as a terminal does"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

@@ -37,6 +37,7 @@ public:
     QAction *actionTimestamps_Since_Previous = nullptr;
     QActionGroup *timestampsGroup = nullptr;
     QAction *actionDevice_Colours = nullptr;
+    QAction *actionLine_Editing = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;
