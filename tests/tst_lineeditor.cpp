@@ -82,6 +82,10 @@ void LineEditorTest::rules_data()
         << QByteArray("0123456789012345678\x39\rX") << "X1234567890123456789" << qint64(1);
     QTest::newRow("writing past W continues on the next row")
         << QByteArray("01234567890123456789ab\x1b[A\x1b[2DX") << "X1234567890123456789ab" << qint64(1);
+    QTest::newRow("CR LF after a full row, then up, joins the rows again")
+        << QByteArray("01234567890123456789\r\nabc\r\x1b[1A\x1b[5CX") << "01234X67890123456789abc" << qint64(6);
+    QTest::newRow("a full line and the next stay apart") << QByteArray("01234567890123456789\r\nabc\r\n")
+                                                        << "01234567890123456789\nabc\n" << qint64(0);
     QTest::newRow("down moves only over the line's rows")
         << QByteArray("01234567890123456789ab\x1b[2A\x1b[5BY") << "01234567890123456789abY" << qint64(23);
     QTest::newRow("delete in a wrapped row keeps its width")

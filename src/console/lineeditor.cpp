@@ -96,6 +96,7 @@ void LineEditor::resync()
     m_cursor = count();
     m_wrapPending = false;
     m_saved = 0;
+    m_joinable = 0;
     settle();
 }
 
@@ -215,9 +216,19 @@ void LineEditor::control(char c)
     }
 }
 
-// What is on the line stays, and the next line starts at its first column.
+// Down a row while the line has one below, as readline moves to a wrapped
+// line's end; from its last row the line ends: what is on it stays, and the
+// next line starts at its first column.
 void LineEditor::lineFeed()
 {
+    if (row() < std::max<qint64>(0, count() - 1) / m_columns) {
+        m_wrapPending = false;
+        m_cursor += m_columns;
+        return;
+    }
+    // A line that fills its last row may be the first rows of one that an
+    // editor wraps itself, with CR LF: moving up joins them again.
+    m_joinable = count() > 0 && count() % m_columns == 0 ? m_joinable + 1 : 0;
     if (!m_cells.empty() || !m_trailingStyles.isEmpty() || m_dirtyCell != clean) {
         flushWindow(true);
     } else {
@@ -274,7 +285,9 @@ void LineEditor::csi(const QByteArray &sequence)
         moveTo(rowStart() + std::max<qint64>(0, column - n));
         break;
     case 'A':
-        moveTo(std::max<qint64>(0, row() - n) * m_columns + column);
+        while (row() < n && m_joinable > 0)
+            joinPreviousLine();
+        moveTo(std::max<qint64>(0, row() - n) * m_columns + m_cursor % m_columns);
         break;
     case 'B':
         // Down only over rows the line has.
@@ -346,6 +359,26 @@ void LineEditor::osc(const QByteArray &sequence)
     payload.chop(payload.endsWith('\a') ? 1 : 2);
     if (payload.startsWith("0;") || payload.startsWith("2;"))
         m_title = QString::fromUtf8(payload.mid(2));
+}
+
+// Takes out the break before the last line; the cursor keeps its cell.
+void LineEditor::joinPreviousLine()
+{
+    flushWindow(false);
+    const qint64 lastLine = m_text.lineCount() - 1;
+    if (lastLine == 0 || m_text.marksBefore(lastLine) > 0) {
+        m_joinable = 0;
+        return;
+    }
+    const qint64 cursor = m_cursor;
+    const qint64 cells = count();
+    const int joinable = m_joinable - 1;
+    const qint64 lineBreak = m_text.lineStart(lastLine) - 1;
+    m_text.remove(lineBreak, lineBreak + 1);
+    m_rewrittenFrom = std::min(m_rewrittenFrom, lineBreak);
+    resync();
+    m_cursor = count() - cells + cursor;
+    m_joinable = joinable;
 }
 
 void LineEditor::moveTo(qint64 index)

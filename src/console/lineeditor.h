@@ -68,6 +68,7 @@ private:
     void osc(const QByteArray &sequence);
     void style(const QByteArray &sequence);
     void lineFeed();
+    void joinPreviousLine();
 
     qint64 count() const { return m_baseCell + qint64(m_cells.size()); }
     qint64 row() const { return m_cursor / m_columns; }
@@ -108,6 +109,8 @@ private:
     // next row, as a terminal's pending wrap.
     bool m_wrapPending = false;
     qint64 m_saved = 0;
+    // Lines above, each filling its last row, that moving up joins to this.
+    int m_joinable = 0;
 
     // What the text was when left: anything else changed it since.
     qint64 m_syncedSize = -1;
