@@ -5,6 +5,7 @@
 #include "sgrparser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -96,7 +97,6 @@ void LineEditor::resync()
     m_cursor = count();
     m_wrapPending = false;
     m_saved = 0;
-    m_joinable = 0;
     settle();
 }
 
@@ -109,6 +109,14 @@ void LineEditor::receive(const QByteArray &batch, qint64 arrival)
     const char *p = batch.constData();
     const char *const end = p + batch.size();
     while (p < end) {
+        if (!m_scanner.inSequence() && atPlainEnd()) {
+            const char *plain = plainEnd(p, end);
+            if (plain > p) {
+                appendPlain(p, plain);
+                p = plain;
+                continue;
+            }
+        }
         if (!m_scanner.inSequence()) {
             const char *run = p;
             while (p < end && uchar(*p) >= 0x20)
@@ -147,21 +155,67 @@ void LineEditor::receive(const QByteArray &batch, qint64 arrival)
     settle();
 }
 
-// Text at the end of the line, the common case, is gathered as it is.
-void LineEditor::text(const char *bytes, qint64 count)
+bool LineEditor::atPlainEnd() const
 {
-    const qint64 next = m_wrapPending ? m_cursor + 1 : m_cursor;
-    if (!m_cells.empty() || !m_trailingStyles.isEmpty() || m_dirtyCell != clean || next != this->count()) {
-        for (qint64 i = 0; i < count; ++i)
-            put(bytes[i]);
-        return;
+    return m_cells.empty() && m_trailingStyles.isEmpty() && m_dirtyCell == clean
+        && (m_wrapPending ? m_cursor + 1 : m_cursor) == count();
+}
+
+// Where text that the store's own rules append as the editor would ends:
+// printable bytes and line breaks; a lone CR, a tab or a sequence needs the
+// editor. Found by memchr, since it runs over every byte received.
+const char *LineEditor::plainEnd(const char *from, const char *end)
+{
+    const char *stop = end;
+    for (const char special : {'\x1b', '\b', '\t', '\a', '\0'}) {
+        if (const void *found = std::memchr(from, special, size_t(stop - from)))
+            stop = static_cast<const char *>(found);
     }
-    m_appended.append(bytes, int(count));
-    m_base += count;
-    m_baseCell += count;
-    const qint64 last = next + count - 1;
+    for (const char *cr = from; cr < stop; ++cr) {
+        cr = static_cast<const char *>(std::memchr(cr, '\r', size_t(stop - cr)));
+        if (!cr)
+            break;
+        if (cr + 1 == end || cr[1] != '\n')
+            return cr;
+    }
+    return stop;
+}
+
+// Text at the end of the line, the common case, goes to the store as it is;
+// only its last line is looked at.
+void LineEditor::appendPlain(const char *from, const char *to)
+{
+    flushAppended();
+    m_rewrittenFrom = std::min(m_rewrittenFrom, m_text.size());
+    m_text.rewriteLastLine(m_text.size(), from, to - from, m_arrival);
+    m_base = m_text.size();
+    const char *lineStart = to;
+    while (lineStart > from && lineStart[-1] != '\n')
+        --lineStart;
+    const bool broken = lineStart > from;
+    if (broken) {
+        m_cursor = 0;
+        m_wrapPending = false;
+        m_saved = 0;
+    }
+    const qint64 next = broken ? 0 : count();
+    const qint64 added = to - lineStart;
+    m_baseCell = next + added;
+    if (added == 0)
+        return;
+    const qint64 last = next + added - 1;
     m_wrapPending = last % m_columns == m_columns - 1;
     m_cursor = m_wrapPending ? last : last + 1;
+}
+
+void LineEditor::text(const char *bytes, qint64 count)
+{
+    if (atPlainEnd()) {
+        appendPlain(bytes, bytes + count);
+        return;
+    }
+    for (qint64 i = 0; i < count; ++i)
+        put(bytes[i]);
 }
 
 void LineEditor::put(char c)
@@ -226,9 +280,6 @@ void LineEditor::lineFeed()
         m_cursor += m_columns;
         return;
     }
-    // A line that fills its last row may be the first rows of one that an
-    // editor wraps itself, with CR LF: moving up joins them again.
-    m_joinable = count() > 0 && count() % m_columns == 0 ? m_joinable + 1 : 0;
     if (!m_cells.empty() || !m_trailingStyles.isEmpty() || m_dirtyCell != clean) {
         flushWindow(true);
     } else {
@@ -239,7 +290,7 @@ void LineEditor::lineFeed()
     m_cells.clear();
     m_trailingStyles.clear();
     m_dirtyCell = clean;
-    m_base = m_text.size() + m_appended.size();
+    m_base = m_text.size();
     m_baseCell = 0;
     m_cursor = 0;
     m_wrapPending = false;
@@ -285,8 +336,8 @@ void LineEditor::csi(const QByteArray &sequence)
         moveTo(rowStart() + std::max<qint64>(0, column - n));
         break;
     case 'A':
-        while (row() < n && m_joinable > 0)
-            joinPreviousLine();
+        while (row() < n && joinPreviousLine()) {
+        }
         moveTo(std::max<qint64>(0, row() - n) * m_columns + m_cursor % m_columns);
         break;
     case 'B':
@@ -343,7 +394,6 @@ void LineEditor::style(const QByteArray &sequence)
         m_pendingStyles += sequence;
     } else if (m_cells.empty() && m_trailingStyles.isEmpty() && m_dirtyCell == clean) {
         m_appended += sequence;
-        m_base += sequence.size();
     } else {
         dirty(count());
         m_trailingStyles += sequence;
@@ -361,24 +411,26 @@ void LineEditor::osc(const QByteArray &sequence)
         m_title = QString::fromUtf8(payload.mid(2));
 }
 
-// Takes out the break before the last line; the cursor keeps its cell.
-void LineEditor::joinPreviousLine()
+// A line above that fills its last rows may be the first rows of this one,
+// wrapped by an editor with CR LF (BusyBox does): moving up into it takes
+// the break out. The cursor keeps its cell.
+bool LineEditor::joinPreviousLine()
 {
     flushWindow(false);
     const qint64 lastLine = m_text.lineCount() - 1;
-    if (lastLine == 0 || m_text.marksBefore(lastLine) > 0) {
-        m_joinable = 0;
-        return;
-    }
-    const qint64 cursor = m_cursor;
-    const qint64 cells = count();
-    const int joinable = m_joinable - 1;
+    if (lastLine == 0 || m_text.marksBefore(lastLine) > 0)
+        return false;
+    const qint64 above = m_text.lineStart(lastLine - 1);
     const qint64 lineBreak = m_text.lineStart(lastLine) - 1;
+    const qint64 cellsAbove = lineBreak - above - (m_text.colours() ? m_text.colours()->hiddenIn(above, lineBreak) : 0);
+    if (cellsAbove == 0 || cellsAbove % m_columns != 0)
+        return false;
+    const qint64 cursor = m_cursor;
     m_text.remove(lineBreak, lineBreak + 1);
     m_rewrittenFrom = std::min(m_rewrittenFrom, lineBreak);
     resync();
-    m_cursor = count() - cells + cursor;
-    m_joinable = joinable;
+    m_cursor = cellsAbove + cursor;
+    return true;
 }
 
 void LineEditor::moveTo(qint64 index)
@@ -510,6 +562,8 @@ void LineEditor::flushAppended()
     m_text.rewriteLastLine(from, m_appended.constData(), m_appended.size(), m_arrival);
     m_rewrittenFrom = std::min(m_rewrittenFrom, from);
     m_appended.clear();
+    // Cells in the window now are new: they follow what was appended.
+    m_base = m_text.size();
 }
 
 // Writes the window from its first changed cell on, and the break when the

@@ -59,8 +59,10 @@ private:
 
     void resync();
     bool inSync() const;
+    bool atPlainEnd() const;
+    static const char *plainEnd(const char *from, const char *end);
+    void appendPlain(const char *from, const char *to);
     void text(const char *bytes, qint64 count);
-    void appendFast(const char *bytes, qint64 count);
     void put(char c);
     void control(char c);
     void escape(const QByteArray &sequence);
@@ -68,7 +70,7 @@ private:
     void osc(const QByteArray &sequence);
     void style(const QByteArray &sequence);
     void lineFeed();
-    void joinPreviousLine();
+    bool joinPreviousLine();
 
     qint64 count() const { return m_baseCell + qint64(m_cells.size()); }
     qint64 row() const { return m_cursor / m_columns; }
@@ -94,7 +96,7 @@ private:
     qint64 m_arrival = 0;
 
     // The window: the last line's cells from m_baseCell on, which start at
-    // m_base in the text (or past its end, by what m_appended holds).
+    // m_base in the text (or, while m_appended holds anything, after it).
     qint64 m_base = 0;
     qint64 m_baseCell = 0;
     std::vector<Cell> m_cells;
@@ -109,8 +111,6 @@ private:
     // next row, as a terminal's pending wrap.
     bool m_wrapPending = false;
     qint64 m_saved = 0;
-    // Lines above, each filling its last row, that moving up joins to this.
-    int m_joinable = 0;
 
     // What the text was when left: anything else changed it since.
     qint64 m_syncedSize = -1;
