@@ -131,9 +131,10 @@ void LineEditor::receive(const QByteArray &batch, qint64 arrival)
         const QByteArray bytes = m_scanner.bytes();
         switch (m_scanner.kind()) {
         case SequenceScanner::Kind::Text:
+            put(bytes.front());
+            break;
         case SequenceScanner::Kind::Literal:
-            for (char c : bytes)
-                put(c);
+            literal(bytes);
             break;
         case SequenceScanner::Kind::Control:
             control(bytes.front());
@@ -157,7 +158,7 @@ void LineEditor::receive(const QByteArray &batch, qint64 arrival)
 
 bool LineEditor::atPlainEnd() const
 {
-    return m_cells.empty() && m_trailingStyles.isEmpty() && m_dirtyCell == clean
+    return m_cells.empty() && m_trailingStyles.isEmpty() && m_pendingStyles.isEmpty() && m_dirtyCell == clean
         && (m_wrapPending ? m_cursor + 1 : m_cursor) == count();
 }
 
@@ -218,6 +219,24 @@ void LineEditor::text(const char *bytes, qint64 count)
         put(bytes[i]);
 }
 
+// A broken sequence is drawn as it came, its controls acted on; with device
+// colours on, less its
+// ESC, which the store would otherwise join to the characters after it into
+// a colour sequence the cursor does not count.
+void LineEditor::literal(const QByteArray &bytes)
+{
+    for (char c : bytes) {
+        if (c == '\x1b') {
+            if (!m_text.colours())
+                put(c);
+        } else if (uchar(c) < 0x20) {
+            control(c);
+        } else {
+            put(c);
+        }
+    }
+}
+
 void LineEditor::put(char c)
 {
     if (m_wrapPending) {
@@ -232,7 +251,7 @@ void LineEditor::put(char c)
         if (!m_pendingStyles.isEmpty() && !styles.endsWith(m_pendingStyles))
             styles = compactStyles(styles + m_pendingStyles);
     } else {
-        m_cells.push_back({c, compactStyles(m_trailingStyles + m_pendingStyles)});
+        m_cells.push_back({c, m_trailingStyles + m_pendingStyles});
         m_trailingStyles.clear();
     }
     m_pendingStyles.clear();
@@ -249,6 +268,7 @@ void LineEditor::control(char c)
     case '\r':
         m_cursor = rowStart();
         m_wrapPending = false;
+        keepPendingStylesAtEnd();
         break;
     case '\n':
         lineFeed();
@@ -392,11 +412,13 @@ void LineEditor::style(const QByteArray &sequence)
 {
     if ((m_wrapPending ? m_cursor + 1 : m_cursor) < count()) {
         m_pendingStyles += sequence;
-    } else if (m_cells.empty() && m_trailingStyles.isEmpty() && m_dirtyCell == clean) {
+    } else if (m_cells.empty() && m_trailingStyles.isEmpty() && m_pendingStyles.isEmpty() && m_dirtyCell == clean) {
         m_appended += sequence;
     } else {
+        // Those received inside the line before, then this one.
         dirty(count());
-        m_trailingStyles += sequence;
+        m_trailingStyles += m_pendingStyles + sequence;
+        m_pendingStyles.clear();
     }
 }
 
@@ -438,6 +460,18 @@ void LineEditor::moveTo(qint64 index)
     m_wrapPending = false;
     m_cursor = std::max<qint64>(0, index);
     padTo(m_cursor);
+    keepPendingStylesAtEnd();
+}
+
+// Colour sequences received inside the line stay with the cursor until a
+// character takes them, or, once it is at the end, stay there.
+void LineEditor::keepPendingStylesAtEnd()
+{
+    if (m_pendingStyles.isEmpty() || m_cursor < count())
+        return;
+    dirty(count());
+    m_trailingStyles += m_pendingStyles;
+    m_pendingStyles.clear();
 }
 
 // A terminal shows blanks where the cursor went past the text.
@@ -446,7 +480,10 @@ void LineEditor::padTo(qint64 index)
     if (index <= count())
         return;
     dirty(count());
-    m_cells.resize(m_cells.size() + size_t(index - count()), Cell {' ', {}});
+    const size_t first = m_cells.size();
+    m_cells.resize(first + size_t(index - count()), Cell {' ', {}});
+    // The blanks follow the colour sequences already at the end.
+    m_cells[first].styles.swap(m_trailingStyles);
 }
 
 void LineEditor::load(qint64 index)
@@ -571,7 +608,7 @@ void LineEditor::flushAppended()
 void LineEditor::flushWindow(bool lineBreak)
 {
     flushAppended();
-    if (!m_pendingStyles.isEmpty() && (lineBreak || m_cursor >= count())) {
+    if (!m_pendingStyles.isEmpty() && lineBreak) {
         dirty(count());
         m_trailingStyles += m_pendingStyles;
         m_pendingStyles.clear();

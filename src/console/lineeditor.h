@@ -63,6 +63,7 @@ private:
     static const char *plainEnd(const char *from, const char *end);
     void appendPlain(const char *from, const char *to);
     void text(const char *bytes, qint64 count);
+    void literal(const QByteArray &bytes);
     void put(char c);
     void control(char c);
     void escape(const QByteArray &sequence);
@@ -79,6 +80,7 @@ private:
     Cell &cell(qint64 index) { return m_cells[size_t(index - m_baseCell)]; }
     void moveTo(qint64 index);
     void padTo(qint64 index);
+    void keepPendingStylesAtEnd();
     void load(qint64 index);
     void loadMore();
     void dirty(qint64 index) { m_dirtyCell = std::min(m_dirtyCell, index); }
