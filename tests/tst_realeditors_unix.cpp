@@ -1,3 +1,4 @@
+#include "lineprompt.h"
 #include "testenvironment.h"
 #include "zividview.h"
 
@@ -177,6 +178,7 @@ private slots:
     void initTestCase() { initTestEnvironment(); }
     void editing_data();
     void editing();
+    void demoPromptFindsTheWidth();
 };
 
 void RealEditorsTest::editing_data()
@@ -247,6 +249,23 @@ void RealEditorsTest::editing()
     session.press(longLine.toLatin1() + leftKey.repeated(back) + "Y" + enter);
     const QString edited = QString(55, QLatin1Char('a')) + 'Y' + QString(5, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
     ran(say.arg(edited), edited);
+}
+
+// The demo's linenoise-style prompt, wired straight to the console.
+void RealEditorsTest::demoPromptFindsTheWidth()
+{
+    ZIvidView view;
+    LinePrompt prompt;
+    QSignalSpy titles(&view, &ZIvidView::deviceTitleChanged);
+    view.setDeviceColumns(60);
+    view.setLineEditing(true);
+    view.setReplySender([&](const QByteArray &bytes) { view.displayData(prompt.receive(bytes)); });
+    view.displayData(prompt.start());
+    QCOMPARE(prompt.columns(), 60);
+    view.displayData(prompt.receive("21" + leftKey + "X\x1b[3~" + enter + "abc" + leftKey + leftKey + backspace));
+    QCOMPARE(view.toPlainText().split('\n'), (QStringList {">>> 2X", "2X", ">>> bc"}));
+    QVERIFY(!titles.isEmpty());
+    QCOMPARE(titles.constLast().at(0).toString(), QStringLiteral("\U0001F40D Tarnwick REPL | 1 run"));
 }
 
 QTEST_MAIN(RealEditorsTest)
