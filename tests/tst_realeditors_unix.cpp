@@ -34,6 +34,18 @@ public:
         winsize size {};
         size.ws_row = 24;
         size.ws_col = 80;
+        // Made before fork: the child only calls what is safe there.
+        const QByteArray homeVar = "HOME=" + home.toLocal8Bit();
+        const QByteArray histVar = "HISTFILE=" + home.toLocal8Bit() + "/history";
+        const char *env[] = {"TERM=xterm", "PS1=$ ", "PATH=/usr/bin:/bin", "LANG=C.UTF-8",
+                             "PYTHONNOUSERSITE=1", homeVar.constData(), histVar.constData(), nullptr};
+        std::vector<QByteArray> args;
+        for (const QString &arg : command)
+            args.push_back(arg.toLocal8Bit());
+        std::vector<char *> argv;
+        for (QByteArray &arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
         if (openpty(&m_master, &m_slave, nullptr, nullptr, &size) != 0)
             return;
         m_child = fork();
@@ -45,17 +57,6 @@ public:
             dup2(m_slave, 2);
             close(m_master);
             close(m_slave);
-            const QByteArray homeVar = "HOME=" + home.toLocal8Bit();
-            const QByteArray histVar = "HISTFILE=" + home.toLocal8Bit() + "/history";
-            const char *env[] = {"TERM=xterm", "PS1=$ ", "PATH=/usr/bin:/bin", "LANG=C.UTF-8",
-                                 "PYTHONNOUSERSITE=1", homeVar.constData(), histVar.constData(), nullptr};
-            std::vector<QByteArray> args;
-            for (const QString &arg : command)
-                args.push_back(arg.toLocal8Bit());
-            std::vector<char *> argv;
-            for (QByteArray &arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
             execve(argv[0], argv.data(), const_cast<char **>(env));
             _exit(127);
         }
