@@ -7,10 +7,11 @@
 // which runs, under callgrind, with only appendAll() and paintScreen()
 // collected:
 //
-// bench_colours plain-off|plain-on|coloured-on [megabytes]   (default 4)
-//   plain-off    plain text, device colours off (the console as it was)
-//   plain-on     the same text with device colours on
-//   coloured-on  every line opens with a colour sequence, colours on
+// bench_colours plain-off|plain-on|coloured-on|lineediting-on [megabytes]   (default 4)
+//   plain-off       plain text, device colours off (the console as it was)
+//   plain-on        the same text with device colours on
+//   coloured-on     every line opens with a colour sequence, colours on
+//   lineediting-on  plain text, colours off, line editing on
 //
 // Run alone it prints the wall-clock times, for a rough look.
 
@@ -60,15 +61,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("plain-off");
     const qint64 megabytes = argc > 2 ? QByteArray(argv[2]).toLongLong() : 4;
+    const bool lineEditing = mode == QLatin1String("lineediting-on");
     if (mode != QLatin1String("plain-off") && mode != QLatin1String("plain-on")
-        && mode != QLatin1String("coloured-on")) {
-        qWarning("usage: bench_colours plain-off|plain-on|coloured-on [megabytes]");
+        && mode != QLatin1String("coloured-on") && !lineEditing) {
+        qWarning("usage: bench_colours plain-off|plain-on|coloured-on|lineediting-on [megabytes]");
         return 2;
     }
     const QByteArray text = textOf(megabytes << 20, mode.startsWith(QLatin1String("coloured")));
     ZIvidView view;
     view.resize(900, 700);
-    view.setDeviceColours(mode.endsWith(QLatin1String("-on")));
+    view.setDeviceColours(mode.endsWith(QLatin1String("-on")) && !lineEditing);
+    view.setLineEditing(lineEditing);
     view.show();
     QCoreApplication::processEvents();
     view.viewport()->repaint();

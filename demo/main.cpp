@@ -2,7 +2,11 @@
 // what is typed, answers "AT" with "OK" and prints a colour-coded telemetry
 // line every second, so the terminal can be seen working without hardware.
 // The Device menu's resets and break reach it and it says so.
+// With --repl it plays a REPL instead: a linenoise-style prompt that edits
+// its line with terminal sequences and sets a status title (switch on
+// View → Line Editing, and Terminal Keys, to use it).
 
+#include "lineprompt.h"
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
 #include "simulatedmodemlines.h"
@@ -17,9 +21,10 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(tarnterm);
     QApplication app(argc, argv);
 
+    const bool repl = app.arguments().contains(QStringLiteral("--repl"));
     SimulatedDevice device;
-    device.setEcho(true);
-    device.setAnswerAt(true);
+    device.setEcho(!repl);
+    device.setAnswerAt(!repl);
     SimulatedDeviceSource source;
     source.add(&device);
 
@@ -29,6 +34,15 @@ int main(int argc, char *argv[])
     window.setModemLinesProvider([&device](SerialPort *) { return device.modemLines(); });
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+
+    LinePrompt prompt;
+    if (repl) {
+        QObject::connect(&device, &SimulatedDevice::bytesReceived, [&](const QByteArray &bytes) {
+            device.send(prompt.receive(bytes));
+        });
+        QTimer::singleShot(1500, [&] { device.send("Tarnwick REPL; numbers are doubled\r\n" + prompt.start()); });
+        return app.exec();
+    }
 
     int seconds = 0;
     QTimer telemetry;

@@ -3,7 +3,8 @@
 # Idempotent: only missing packages are fetched. Usage: deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config qtbase5-dev libqt5serialport5-dev fonts-dejavu-core fonts-liberation "$@")
+packages=(cmake make g++ pkg-config qtbase5-dev libqt5serialport5-dev fonts-dejavu-core fonts-liberation
+    busybox python3 "$@") # busybox, python3: the line editors the console is tested against
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

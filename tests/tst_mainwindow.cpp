@@ -130,7 +130,7 @@ void MainWindowTest::menusAndToolBar()
              (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "actionSend_Line",
-                           "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours"}));
+                           "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours", "actionLine_Editing"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuDevice"))),
              (QStringList {"actionDTR", "actionRTS", "-", "actionSend_Break", "menuReset_Device"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuReset_Device"))),

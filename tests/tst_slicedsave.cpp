@@ -105,6 +105,7 @@ enum class Interruption
     Delete,
     Backspace,
     DeviceColours,
+    LineEdit,
     WriteError,
 };
 Q_DECLARE_METATYPE(Interruption)
@@ -118,6 +119,7 @@ void SlicedSaveTest::stoppedSaveLeavesTheFileAsItWas_data()
     QTest::newRow("delete") << Interruption::Delete << SlicedSave::Outcome::Rewritten;
     QTest::newRow("backspace received") << Interruption::Backspace << SlicedSave::Outcome::Rewritten;
     QTest::newRow("device colours") << Interruption::DeviceColours << SlicedSave::Outcome::Rewritten;
+    QTest::newRow("line edited") << Interruption::LineEdit << SlicedSave::Outcome::Rewritten;
     QTest::newRow("write error") << Interruption::WriteError << SlicedSave::Outcome::Failed;
 }
 
@@ -143,6 +145,8 @@ void SlicedSaveTest::stoppedSaveLeavesTheFileAsItWas()
             QSKIP("no file-size limit here");
     }
 
+    if (interruption == Interruption::LineEdit)
+        view.displayData("prompt> abc");
     auto *save = new SlicedSave(&view, path, view.captureExporter(TextExporter::Format::PlainText));
     save->setSliceBytes(1000);
     save->setNoticeBar(&bar);
@@ -155,6 +159,7 @@ void SlicedSaveTest::stoppedSaveLeavesTheFileAsItWas()
     case Interruption::Delete: view.selectAll(); view.deleteSelection(); break;
     case Interruption::Backspace: view.displayData("\b"); break;
     case Interruption::DeviceColours: view.setDeviceColours(true); break;
+    case Interruption::LineEdit: view.setLineEditing(true); view.displayData("\b\b\x1b[K"); break;
     case Interruption::WriteError: QVERIFY(finished.wait()); break;
     }
     QCOMPARE(finished.count(), 1);

@@ -109,6 +109,15 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->action_FontColor, &QAction::triggered, termView, &ZIvidView::changeFontColor);
     connect(ui->actionBackground_color, &QAction::triggered, termView, &ZIvidView::changeBackColor);
     connect(ui->actionDevice_Colours, &QAction::toggled, termView, &ZIvidView::setDeviceColours);
+    connect(ui->actionLine_Editing, &QAction::toggled, termView, &ZIvidView::setLineEditing);
+    // Answers to the device's cursor queries go straight back to it.
+    termView->setReplySender([this](const QByteArray &bytes) {
+        if (SerialPort *port = currentPort())
+            port->writeBytes(bytes);
+    });
+    connect(termView, &ZIvidView::deviceTitleChanged, this, [this](const QString &title) {
+        setWindowTitle(title.isEmpty() ? versionString : versionString + QStringLiteral(" \u2014 ") + title);
+    });
     connect(ui->actionCa_pture, &QAction::triggered, this, &TarnTerm::saveCapture);
     connect(ui->action_Clear_Screen, &QAction::triggered, this, &TarnTerm::clearScreen);
     connect(ui->actionE_xit, &QAction::triggered, this, &TarnTerm::close);

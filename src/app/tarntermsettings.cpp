@@ -151,6 +151,8 @@ void TarnTerm::loadSettings()
     if (ending >= int(SendLineText::Ending::None) && ending <= int(SendLineText::Ending::CRLF))
         sendLineBar->setEnding(SendLineText::Ending(ending));
     sendLineBar->setHistory(store->value(QStringLiteral("sendhistory")).toStringList());
+    termView->setDeviceColumns(store->value(QStringLiteral("devicecolumns"), LineEditor::defaultColumns).toInt());
+    ui->actionLine_Editing->setChecked(store->value(QStringLiteral("lineediting"), false).toBool());
 }
 
 // Connected after the settings are loaded, so loading them stores nothing.
@@ -161,7 +163,7 @@ void TarnTerm::storeSettingsOnChange()
     settingsTimer->setInterval(1000);
     connect(settingsTimer, &QTimer::timeout, this, &TarnTerm::storeSettings);
     for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys,
-                            ui->actionDevice_Colours, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
+                            ui->actionDevice_Colours, ui->actionLine_Editing, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
                             ui->actionTimestamps_Since_Previous, ui->actionSend_Line}) {
         connect(option, &QAction::toggled, settingsTimer, QOverload<>::of(&QTimer::start));
     }
@@ -206,4 +208,6 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("sendline"), ui->actionSend_Line->isChecked());
     store->setValue(QStringLiteral("sendlineending"), int(sendLineBar->ending()));
     store->setValue(QStringLiteral("sendhistory"), sendLineBar->history());
+    store->setValue(QStringLiteral("lineediting"), ui->actionLine_Editing->isChecked());
+    store->setValue(QStringLiteral("devicecolumns"), termView->deviceColumns());
 }

@@ -93,6 +93,8 @@ void ZIvid::setupUi(QMainWindow *window)
     actionPulse_DTR = makeAction(window, "actionPulse_DTR");
     actionESP32_Reset = makeAction(window, "actionESP32_Reset");
     actionBootloader_Touch = makeAction(window, "actionBootloader_Touch");
+    actionLine_Editing = makeAction(window, "actionLine_Editing");
+    actionLine_Editing->setCheckable(true);
 
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
@@ -165,6 +167,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
     menu_View->addAction(actionDevice_Colours);
+    menu_View->addAction(actionLine_Editing);
     menuDevice->addAction(actionDTR);
     menuDevice->addAction(actionRTS);
     menuDevice->addSeparator();
@@ -226,6 +229,8 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionPulse_DTR->setText(translate("Pulse DTR"));
     actionESP32_Reset->setText(translate("ESP32 Reset"));
     actionBootloader_Touch->setText(translate("Bootloader (1200 baud touch)"));
+    actionLine_Editing->setText(translate("Line Editing"));
+    actionLine_Editing->setToolTip(translate("Apply the device's cursor moves and line edits, as a terminal does"));
     textGroup->setTitle(QString());
     hexaGroup->setTitle(QString());
     menu_File->setTitle(translate("&Main"));

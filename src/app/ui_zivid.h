@@ -44,6 +44,7 @@ public:
     QAction *actionPulse_DTR = nullptr;
     QAction *actionESP32_Reset = nullptr;
     QAction *actionBootloader_Touch = nullptr;
+    QAction *actionLine_Editing = nullptr;
     QWidget *centralwidget = nullptr;
     QVBoxLayout *verticalLayout = nullptr;
     QGroupBox *textGroup = nullptr;

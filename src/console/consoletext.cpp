@@ -133,14 +133,19 @@ void ConsoleText::append(const QByteArray &batch, qint64 arrival)
         const qint64 sizeBefore = m_size;
         const qint64 lastLine = m_lineCount - 1;
         appendShown(received.bytes.constData(), received.bytes.size());
-        // Every line this batch started shares its time, so the first one is
-        // the only one that may need an entry.
-        const qint64 firstStarted = lineStart(lastLine) == sizeBefore ? lastLine : lastLine + 1;
-        if (firstStarted < m_lineCount && lineStart(firstStarted) < m_size)
-            m_times.stamp(lineStart(firstStarted), arrival);
+        stampStartedLines(lastLine, sizeBefore, arrival);
     }
     if (m_colours)
         coloursChanged(changedFrom);
+}
+
+// Every line a batch started shares its time, so the first one is the only
+// one that may need an entry.
+void ConsoleText::stampStartedLines(qint64 lastLine, qint64 sizeBefore, qint64 arrival)
+{
+    const qint64 firstStarted = lineStart(lastLine) == sizeBefore ? lastLine : lastLine + 1;
+    if (firstStarted < m_lineCount && lineStart(firstStarted) < m_size)
+        m_times.stamp(lineStart(firstStarted), arrival);
 }
 
 // CR LF, a lone CR and a lone LF each become one '\n'.

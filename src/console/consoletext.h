@@ -44,6 +44,11 @@ public:
     void append(const QByteArray &batch);
     void append(const QByteArray &batch, qint64 arrival);
     void clear();
+    // Line editing: the last line's characters from `from` (not before the
+    // line's start) on are replaced by `count` bytes, which hold no CR and
+    // no tab; an LF among them breaks the line. The line keeps its time;
+    // lines it starts begin at `arrival`. Costs what it replaces and adds.
+    void rewriteLastLine(qint64 from, const char *bytes, qint64 count, qint64 arrival);
     // Takes out the characters in [from, to), line breaks included. Marks
     // inside the range move to `from`.
     void remove(qint64 from, qint64 to);
@@ -143,6 +148,8 @@ private:
     };
 
     void appendShown(const char *bytes, qint64 count);
+    void stampStartedLines(qint64 lastLine, qint64 sizeBefore, qint64 arrival);
+    void truncateLastLine(qint64 from);
     void coloursChanged(qint64 from);
     void newChunk();
     void growFirstChunk();

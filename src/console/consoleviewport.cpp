@@ -64,6 +64,12 @@ void ConsoleViewport::keepSelectionBefore(const QByteArray &batch)
     m_cursor = std::min(m_cursor, kept);
 }
 
+void ConsoleViewport::keepSelectionBefore(qint64 position)
+{
+    m_anchor = std::min(m_anchor, position);
+    m_cursor = std::min(m_cursor, position);
+}
+
 void ConsoleViewport::setFindOpen(bool open, bool atEnd)
 {
     m_findOpen = open;
@@ -180,5 +186,15 @@ int ConsoleViewport::caretColumn() const
             column = m_rows.cellEnd(c, column);
             return true;
         });
+    return column;
+}
+
+int ConsoleViewport::columnOf(qint64 position) const
+{
+    int column = 0;
+    CellWalker(m_text, positionOfRow(rowOfPosition(position))).walk(position, [&](qint64, char c) {
+        column = m_rows.cellEnd(c, column);
+        return true;
+    });
     return column;
 }

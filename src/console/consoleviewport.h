@@ -32,6 +32,9 @@ public:
     // backspaces erase keeps only what is left of it, so it never covers
     // the text written in its place.
     void keepSelectionBefore(const QByteArray &batch);
+    // The text from `position` on was written again: the selection keeps
+    // what is before it.
+    void keepSelectionBefore(qint64 position);
 
     // Pinned, the view shows the end and received output keeps it there.
     bool pinned() const { return m_pinned; }
@@ -77,6 +80,8 @@ public:
     qint64 positionAt(qint64 row, qreal x, qreal cellWidth) const;
     // The cell after the text's last character, on the last row.
     int caretColumn() const;
+    // The cell of the position on its row.
+    int columnOf(qint64 position) const;
 
 private:
     const ConsoleText &m_text;

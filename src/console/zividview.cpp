@@ -66,6 +66,10 @@ void ZIvidView::displayBatches(const QList<QByteArray> &batches, const QList<qin
 // Backspaces from the device erase text from the end.
 void ZIvidView::appendBatch(const QByteArray &batch, qint64 arrival)
 {
+    if (m_lineEditor) {
+        receiveEdited(batch, arrival);
+        return;
+    }
     m_consoleViewport.keepSelectionBefore(batch);
     m_text.append(batch, arrival);
 }
@@ -260,23 +264,26 @@ void ZIvidView::paintEvent(QPaintEvent *event)
     frame.enabled = isEnabled();
     frame.highlight = palette().color(QPalette::Highlight);
     frame.highlightedText = palette().color(QPalette::HighlightedText);
-    if (isActiveWindow())
+    if (isActiveWindow() && !m_caretFlashing)
         frame.caret = caretRect();
     frame.matches = &m_visibleMatches;
     frame.current = m_search->current();
     m_painter.paint(painter, frame);
 }
 
-// The cell after the last character; a bar after the row's last cell when
-// that row is full. Empty when off screen.
+// The cell after the last character, or with line editing the device's
+// cursor; a bar after the row's last cell when that row is full. Empty when
+// off screen.
 QRect ZIvidView::caretRect() const
 {
     const int lineHeight = m_painter.lineHeight();
-    const qint64 row = m_rows.rowCount() - 1;
+    const qint64 cursor = m_lineEditor ? m_lineEditor->cursorPosition() : 0;
+    const qint64 row = !m_lineEditor || m_rows.rowCount() == 0 ? m_rows.rowCount() - 1
+                                                                : m_consoleViewport.rowOfPosition(cursor);
     const qint64 y = (row - verticalScrollBar()->value()) * lineHeight;
     if (row < 0 || y < 0 || y >= viewport()->height())
         return {};
-    const int column = m_consoleViewport.caretColumn();
+    const int column = m_lineEditor ? m_consoleViewport.columnOf(cursor) : m_consoleViewport.caretColumn();
     const int x = int(m_painter.textLeft() + column * m_painter.cellWidth());
     if (column >= m_rows.columns())
         return QRect(x, int(y), std::max(1, ConsolePainter::margin / 2), lineHeight);

@@ -4,6 +4,7 @@
 #include "consolerows.h"
 #include "consoletext.h"
 #include "consoleviewport.h"
+#include "lineeditor.h"
 #include "linetimelabel.h"
 #include "textexporter.h"
 #include "textsearch.h"
@@ -141,6 +142,17 @@ public:
     // is not drawn; never with device colours off.
     bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
 
+    // Line editing: the device's cursor moves and edits apply to the last
+    // line as on a terminal W (deviceColumns()) cells wide, other sequences
+    // are hidden, and the caret stands at the device's cursor. Off, the
+    // byte rules hold. Either way only bytes received afterwards change.
+    void setLineEditing(bool on);
+    bool lineEditing() const { return m_lineEditor != nullptr; }
+    void setDeviceColumns(int columns);
+    int deviceColumns() const { return m_deviceColumns; }
+    // Where answers to the device's queries go (the port's writer).
+    void setReplySender(std::function<void(const QByteArray &)> sender) { m_replySender = std::move(sender); }
+
     // The key code keyInput() reports a paste with.
     static constexpr int pasteKey = Qt::Key_F35;
     // Whether the key press keyInput() reports comes from a key held down.
@@ -160,6 +172,9 @@ signals:
     // on (a Backspace, Delete, Cut, Clear, device colours): a save of it in
     // progress is no longer true to the text.
     void textRewritten(qint64 from);
+    // The title the device set (OSC 0 or 2) while line editing; empty when
+    // it goes off.
+    void deviceTitleChanged(const QString &title);
 
 public slots:
     void changeFont();
@@ -187,6 +202,8 @@ protected:
 private:
     void appendBatch(const QByteArray &batch, qint64 arrival);
     void removeText(qint64 from, qint64 to);
+    void receiveEdited(const QByteArray &batch, qint64 arrival);
+    void flashCaret();
     void sendPaste(const QString &text);
     QRect caretRect() const;
     bool scrollByKey(const QKeyEvent *event);
@@ -229,6 +246,11 @@ private:
     SelectionSaver m_largeSelectionSaver;
     std::function<QString()> m_primarySelection;
     std::shared_ptr<AppearancePicker> m_appearancePicker;
+
+    std::unique_ptr<LineEditor> m_lineEditor;
+    int m_deviceColumns = LineEditor::defaultColumns;
+    std::function<void(const QByteArray &)> m_replySender;
+    bool m_caretFlashing = false;
 
     TextSearch *m_search = nullptr;
     // The matches on screen, found once per paint.
