@@ -39,7 +39,7 @@ for wanted in /usr/bin/tarnterm /usr/share/applications/tarnterm.desktop \
     /usr/share/icons/hicolor/48x48/apps/tarnterm.png /usr/share/metainfo/org.tarnterm.TarnTerm.metainfo.xml \
     /usr/share/man/man1/tarnterm.1.gz /usr/lib/udev/rules.d/60-tarnwick.rules \
     /usr/share/doc/tarnterm/copyright /usr/share/doc/tarnterm/changelog.Debian.gz; do
-    printf '%s\n' "${files[@]}" | grep -qxF "$wanted" || fail "the package lacks $wanted"
+    grep -qxF "$wanted" <<<"$(printf '%s\n' "${files[@]}")" || fail "the package lacks $wanted"
 done
 
 phase "apt-get install, run, purge"
