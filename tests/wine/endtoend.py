@@ -375,7 +375,11 @@ def case_replug(setup, log):
     rx = prefix.drive_c("rx.log")
     try:
         first = random.Random(8).randbytes(64 << 10)
-        device.send(first, timeout=20)
+        # A port that never reads stops taking bytes: the check below says so.
+        try:
+            device.send(first, timeout=20)
+        except Failure:
+            pass
         try:
             wait_until(lambda: file_size(rx) >= len(first), 20, "")
         except Failure:
