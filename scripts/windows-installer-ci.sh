@@ -35,7 +35,18 @@ trap '$wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 $wineserver -w
 cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
 
-win() { "$wine" "$@" 2>/dev/null | tr -d '\r'; }
+# A command that meets the prefix's wine server as it ends (its idle
+# timeout) never runs, and gets one more try.
+win() {
+    local output status
+    for _ in 1 2; do
+        status=0
+        output=$("$wine" "$@" 2>"$work/stderr") || status=$?
+        grep -q 'wine client error' "$work/stderr" || break
+    done
+    [ -z "$output" ] || tr -d '\r' <<<"$output"
+    return "$status"
+}
 local_app_data=$(win cmd /c echo %LOCALAPPDATA%)
 start_menu=$(win cmd /c echo %APPDATA%)'\Microsoft\Windows\Start Menu\Programs'
 install_dir="$local_app_data\\Programs\\TarnTerm"

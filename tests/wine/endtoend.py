@@ -131,7 +131,12 @@ class Prefix:
         self.exe = r"C:\TarnTerm\tarnterm.exe"
 
     def run(self, *args, timeout=60, check_rc=True):
-        result = subprocess.run([WINE_RUN, *args], env=self.env, capture_output=True, timeout=timeout)
+        for _ in range(2):
+            result = subprocess.run([WINE_RUN, *args], env=self.env, capture_output=True, timeout=timeout)
+            # The prefix's wine server ending at its idle timeout just as the
+            # command connects: the command never ran, so it runs again.
+            if b"wine client error" not in result.stderr:
+                break
         if check_rc and result.returncode != 0:
             raise Failure("wine %s: exit %d: %s" % (" ".join(args), result.returncode,
                                                      result.stderr.decode(errors="replace")[-500:]))
