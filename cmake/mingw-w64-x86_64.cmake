@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64:
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-#         -DCMAKE_PREFIX_PATH=$(scripts/windows-qt.sh --print-prefix)
+#         -DCMAKE_PREFIX_PATH=$(scripts/windows-qtserialport.sh --print-prefix)
 # The -posix compilers by name: the unsuffixed ones follow the system's
 # alternatives and may be the -win32 threading model, whose libstdc++-6.dll
 # is a different library from the one Qt was built with.

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Draws the tool bar icons (48 x 48), the window logo (512 x 512) and the
-Windows application icon (the logo at the sizes Windows shows).
+Windows application icon (the logo at the sizes Windows shows) and the
+Linux desktop icons (the logo at the hicolor theme's usual sizes).
 
 Plain Python, no imaging library: each picture is a few filled shapes on a
 transparent canvas, written as an RGBA PNG. Run it from anywhere; it writes
-into resources/images next to this script, and the icon into
-packaging/windows/tarnterm.ico.
+into resources/images next to this script, the icon into
+packaging/windows/tarnterm.ico and the desktop icons into
+packaging/linux/icons/<size>.png.
 """
 import math
 import os
@@ -207,3 +209,7 @@ if __name__ == "__main__":
         if name == "TARNWICK_LOGO.png":
             save_icon(os.path.join(here, "..", "packaging", "windows", "tarnterm.ico"),
                       canvas, (16, 24, 32, 48, 64, 256))
+            icons = os.path.join(here, "..", "packaging", "linux", "icons")
+            os.makedirs(icons, exist_ok=True)
+            for size in (16, 32, 48, 64, 128, 256):
+                canvas.shrunk(size).save(os.path.join(icons, "%d.png" % size))

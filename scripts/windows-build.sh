@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds TarnTerm for 64-bit Windows from Linux with MinGW-w64 against the Qt
-# of scripts/windows-qt.sh (built on first use, then cached), with the test
+# of scripts/windows-qtserialport.sh (Qt 5.15.8 with Qt Serial Port 5.15.15,
+# built on first use, then cached), with the test
 # suites that need no pseudo-terminal, and packs the release folder into
 # dist/tarnterm-<version>-windows-x64.zip: tarnterm.exe, the Qt DLLs and
 # plugins it loads, the MinGW runtime DLLs and their licences.
@@ -11,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-windows}
 jobs=${TARNTERM_JOBS:-$(nproc)}
 
-qt=$("$root/scripts/windows-qt.sh" | tail -1)
+qt=$("$root/scripts/windows-qtserialport.sh" | tail -1)
 [ -f "$qt/.tarnterm-complete" ] || { echo "windows-build.sh: no Qt for Windows at $qt" >&2; exit 1; }
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -54,13 +55,17 @@ winpthread_package=$(dpkg-query -W -f='${source:Package} ${source:Version}' ming
     echo
     echo "Third-party parts, and where their sources are:"
     echo
-    echo "Qt5Core.dll, Qt5Gui.dll, Qt5Widgets.dll, Qt5SerialPort.dll, platforms/qwindows.dll,"
-    echo "styles/qwindowsvistastyle.dll: Qt $($qt/bin/qmake -query QT_VERSION), under the GNU LGPL version 3"
+    echo "Qt5Core.dll, Qt5Gui.dll, Qt5Widgets.dll, platforms/qwindows.dll, styles/qwindowsvistastyle.dll:"
+    echo "Qt $($qt/bin/qmake -query QT_VERSION); Qt5SerialPort.dll: Qt Serial Port $(sed -n \
+        's/^qtserialport: upstream release qtserialport-everywhere-src-\([0-9.]*\)\.tar\.xz.*/\1/p' \
+        "$qt/licenses/qt-sources.txt"); all under the GNU LGPL version 3"
     echo "(licenses/Qt-LICENSE.LGPL3.txt, which refers to licenses/Qt-LICENSE.GPL3.txt;"
     echo "copyright holders in licenses/Qt-qtbase-copyright.txt). Built from:"
     sed 's/^/  /' "$qt/licenses/qt-sources.txt"
-    echo "  (Debian: apt-get source qtbase-opensource-src; https://download.qt.io/archive/qt/5.15/5.15.8/)."
-    echo "  The build, and that change, are made by scripts/windows-qt.sh in TarnTerm's source."
+    echo "  (Debian: apt-get source qtbase-opensource-src; Qt Serial Port: the Qt Project's qtserialport"
+    echo "  repository at that tag)."
+    echo "  The build, and that change, are made by scripts/windows-qt.sh and scripts/windows-qtserialport.sh"
+    echo "  in TarnTerm's source."
     echo "  You may replace these DLLs with your own build of the same Qt version."
     echo
     echo "libstdc++-6.dll, libgcc_s_seh-1.dll: the GCC runtime libraries, under the GNU GPL"

@@ -21,16 +21,16 @@ void TestWaitingPanel::texts()
     panel.setPortName(QStringLiteral("ttyUSB0"));
     QVERIFY(panel.heading().contains(QStringLiteral("ttyUSB0")));
 
-    const QString rules = QStringLiteral("60-tarnwick.rules");
+    const QString packageHint = QStringLiteral("sudo apt install ./tarnterm_3.07-1_amd64.deb");
     panel.setLastError(QStringLiteral("Device or resource busy"), true);
-    QVERIFY(!panel.errorText().contains(rules));
-    // A port that is no Tarnwick device gets no hint about its rules.
+    QVERIFY(!panel.errorText().contains(packageHint));
+    // A port that is no Tarnwick device gets no hint about the package.
     panel.setLastError(QStringLiteral("Permission denied"), false);
     QVERIFY(panel.errorText().contains(QStringLiteral("Permission denied")));
-    QVERIFY(!panel.errorText().contains(rules));
+    QVERIFY(!panel.errorText().contains(packageHint));
     panel.setLastError(QStringLiteral("Permission denied"), true);
 #ifdef Q_OS_LINUX
-    QVERIFY(panel.errorText().contains(rules));
+    QVERIFY(panel.errorText().contains(packageHint));
 #endif
     panel.setLastError(QString());
     QVERIFY(panel.errorText().isEmpty());

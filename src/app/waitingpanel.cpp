@@ -16,8 +16,10 @@ bool isPermissionDenied(const QString &reason)
 QString permissionHint()
 {
 #ifdef Q_OS_LINUX
-    return WaitingPanel::tr("Install packaging/linux/60-tarnwick.rules into /etc/udev/rules.d, "
-                            "run \"sudo udevadm control --reload\", then unplug and replug the device.");
+    // The package brings the udev rule and reloads udev itself.
+    return WaitingPanel::tr("Install the TarnTerm package, which lets you open the device: "
+                            "\"sudo apt install ./tarnterm_3.07-1_amd64.deb\", "
+                            "then unplug and replug the device.");
 #else
     return QString();
 #endif

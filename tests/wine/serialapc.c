@@ -8,9 +8,13 @@
  * instead (WaitCommEvent with an event in the OVERLAPPED), then an overlapped
  * ReadFile: prints the mask and the bytes read. With "hangup", an overlapped
  * ReadFileEx with nothing to read, ended by the device hanging up: prints the
- * error it completes with.
+ * error it completes with. With "iocp", the way Qt Serial Port 5.15.11 and
+ * later issue it: the handle bound to an I/O completion port, WaitCommEvent
+ * with an OVERLAPPED that has no event, then an overlapped ReadFile the same
+ * way; prints whether a completion packet came for each, and, when none came
+ * for the wait, whether the wait itself had completed.
  *
- * Usage: serialapc.exe \\.\COM7 [event|hangup]
+ * Usage: serialapc.exe \\.\COM7 [event|hangup|iocp]
  * (the device sends a byte, or hangs up, 2 s after "waiting")
  */
 #include <windows.h>
@@ -45,6 +49,60 @@ static VOID CALLBACK onRead(DWORD error, DWORD count, LPOVERLAPPED overlapped)
     readDone = 1;
 }
 
+/* Waits up to `timeout` ms for the packet of `expected` on `port`; returns
+ * the ms it took, or -1 when none came. */
+static long packetFor(HANDLE port, OVERLAPPED *expected, DWORD timeout, DWORD *count)
+{
+    const DWORD started = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - started;
+        if (elapsed >= timeout)
+            return -1;
+        ULONG_PTR key = 0;
+        OVERLAPPED *overlapped = NULL;
+        if (!GetQueuedCompletionStatus(port, count, &key, &overlapped, timeout - elapsed) && !overlapped)
+            return -1;
+        if (overlapped == expected)
+            return (long)(GetTickCount() - started);
+    }
+}
+
+static int throughCompletionPort(HANDLE handle)
+{
+    HANDLE port = CreateIoCompletionPort(handle, NULL, 1, 0);
+    if (!port) {
+        printf("CreateIoCompletionPort failed: %lu\n", GetLastError());
+        return 2;
+    }
+    static OVERLAPPED wait, read;
+    static DWORD events;
+    static char buffer[64];
+    printf("waiting\n");
+    fflush(stdout);
+    const DWORD started = GetTickCount();
+    const BOOL waitedAtOnce = WaitCommEvent(handle, &events, &wait);
+    const DWORD waitError = waitedAtOnce ? 0 : GetLastError();
+    const DWORD took = GetTickCount() - started;
+    DWORD unused = 0;
+    const long waitPacket = packetFor(port, &wait, 6000, &unused);
+    printf("wait call returned %s after %lu ms (error %lu): ", waitedAtOnce ? "TRUE" : "FALSE", took, waitError);
+    if (waitPacket >= 0)
+        printf("packet after %ld ms, mask 0x%lx", waitPacket, events);
+    else
+        printf("no packet in 6000 ms, the wait %s, mask 0x%lx", HasOverlappedIoCompleted(&wait) ? "completed" : "pending",
+               events);
+    DWORD count = 0;
+    const BOOL readAtOnce = ReadFile(handle, buffer, sizeof buffer, NULL, &read);
+    const long readPacket = packetFor(port, &read, 3000, &count);
+    printf("; read call returned %s: ", readAtOnce ? "TRUE" : "FALSE");
+    if (readPacket >= 0)
+        printf("packet after %ld ms, %lu bytes\n", readPacket, count);
+    else
+        printf("no packet in 3000 ms, the read %s, %lu bytes\n", HasOverlappedIoCompleted(&read) ? "completed" : "pending",
+               (unsigned long)read.InternalHigh);
+    return waitPacket >= 0 && readPacket >= 0 && count > 0 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     const char *port = argc > 1 ? argv[1] : "\\\\.\\COM7";
@@ -73,6 +131,9 @@ int main(int argc, char **argv)
                GetTickCount() - started, readError, readCount);
         return readDone ? 0 : 1;
     }
+
+    if (argc > 2 && strcmp(argv[2], "iocp") == 0)
+        return throughCompletionPort(handle);
 
     if (argc > 2 && strcmp(argv[2], "event") == 0) {
         OVERLAPPED wait = {0};
