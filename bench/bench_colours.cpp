@@ -46,7 +46,7 @@ Q_NEVER_INLINE void appendAll(ZIvidView &view, const QByteArray &text)
 {
     constexpr int batch = 4096;
     for (int at = 0; at < text.size(); at += batch)
-        view.displayData(QByteArray::fromRawData(text.constData() + at, std::min(batch, text.size() - at)));
+        view.displayData(QByteArray::fromRawData(text.constData() + at, std::min(batch, int(text.size()) - at)));
 }
 
 Q_NEVER_INLINE void paintScreen(ZIvidView &view)

@@ -29,7 +29,7 @@ if(MINGW)
 endif()
 
 # windeployqt sits beside qmake in the Qt installation.
-get_target_property(tarnterm_qmake Qt5::qmake IMPORTED_LOCATION)
+get_target_property(tarnterm_qmake Qt${TARNTERM_QT}::qmake IMPORTED_LOCATION)
 get_filename_component(tarnterm_qt_bin "${tarnterm_qmake}" DIRECTORY)
 find_program(WINDEPLOYQT_EXECUTABLE windeployqt HINTS "${tarnterm_qt_bin}")
 if(NOT WINDEPLOYQT_EXECUTABLE)

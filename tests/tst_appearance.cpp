@@ -2,6 +2,7 @@
 #include "dialogappearancepicker.h"
 #include "fakedevicesource.h"
 #include "modalwatcher.h"
+#include "qtcompat.h"
 #include "tarnterm.h"
 #include "testenvironment.h"
 #include "zividview.h"
@@ -18,9 +19,17 @@ const QString defaultSheet = QStringLiteral(
     "QTextEdit { font:50 10pt \"Courier New\";color:rgb(255,255,255);"
     "background-color:rgb(67,136,101); }");
 
+// A font as the settings make it, its weight on the 0-99 scale they store.
+QFont storedFont(const QString &family, int pointSize, int weight)
+{
+    QFont font(family, pointSize);
+    QtCompat::setLegacyWeight(font, weight);
+    return font;
+}
+
 QFont courier()
 {
-    return QFont(QStringLiteral("Courier New"), 10, 50, false);
+    return storedFont(QStringLiteral("Courier New"), 10, 50);
 }
 
 QFont withStyle(QFont font, QFont::Style style)
@@ -99,7 +108,7 @@ void TestAppearance::styleSheetText_data()
         << QStringLiteral("QTextEdit { font:italic 75 12pt \"Courier New\";"
                           "color:rgb(255,255,255);background-color:rgb(67,136,101); }");
     QTest::newRow("family with spaces")
-        << QFont(QStringLiteral("Liberation Mono Extra Wide"), 9, 25) << white << green
+        << storedFont(QStringLiteral("Liberation Mono Extra Wide"), 9, 25) << white << green
         << QStringLiteral("QTextEdit { font:25 9pt \"Liberation Mono Extra Wide\";"
                           "color:rgb(255,255,255);background-color:rgb(67,136,101); }");
     QTest::newRow("alpha dropped") << courier() << QColor(1, 2, 3, 4) << QColor(250, 128, 0, 0)

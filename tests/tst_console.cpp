@@ -718,7 +718,8 @@ void ConsoleTest::mouseSelects()
     QCOMPARE(view.selectedText(), QStringLiteral("world\nsecond"));
 
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, at(1, 1));
-    QMouseEvent drag(QEvent::MouseMove, at(4, 1), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent drag(QEvent::MouseMove, at(4, 1), viewport->mapToGlobal(at(4, 1)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(viewport, &drag);
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at(4, 1));
     QCOMPARE(view.selectedText(), QStringLiteral("eco"));
@@ -733,7 +734,8 @@ static void selectColumns(ZIvidView &view, int from, int to)
                       qCeil(metrics.height()) / 2);
     };
     QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, at(from));
-    QMouseEvent drag(QEvent::MouseMove, at(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent drag(QEvent::MouseMove, at(to), view.viewport()->mapToGlobal(at(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &drag);
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, at(to));
 }
@@ -875,8 +877,8 @@ void ConsoleTest::contextMenuActsOnTheSelection()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("keep this"));
     QVERIFY(view.isEmpty());
     view.displayData("one\ntwo");
-    QScopedPointer<QMenu> again(view.createStandardContextMenu());
     view.selectAll();
+    QScopedPointer<QMenu> again(view.createStandardContextMenu());
     again->actions().at(3)->trigger();
     QVERIFY(view.isEmpty());
     view.displayData("three");

@@ -1,5 +1,6 @@
 #include "altkeystaken.h"
 #include "messagelog.h"
+#include "qtcompat.h"
 #include "tarnterm.h"
 #include "testenvironment.h"
 #include "ui_zivid.h"
@@ -164,7 +165,7 @@ void MainWindowTest::window()
     // Hovering a menu entry, which has no status tip, leaves the line be.
     auto *clear = window.findChild<QAction *>(QStringLiteral("action_Clear_Screen"));
     QVERIFY(clear->menu() == nullptr && clear->statusTip().isEmpty());
-    for (QWidget *shownIn : clear->associatedWidgets())
+    for (QWidget *shownIn : QtCompat::associatedWidgets(clear))
         clear->showStatusText(shownIn);
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("getting previews settings..."));
     window.resize(100, 100);
@@ -211,7 +212,7 @@ void MainWindowTest::terminalKeysGreyOutEnterWithReturn()
     TarnTerm window;
     auto *enter = window.findChild<QAction *>(QStringLiteral("actionEnter_with_Return"));
     auto *terminalKeys = window.findChild<QAction *>(QStringLiteral("actionTerminal_Keys"));
-    QVERIFY(enter->associatedWidgets().first()->property("toolTipsVisible").toBool());
+    QVERIFY(QtCompat::associatedWidgets(enter).first()->property("toolTipsVisible").toBool());
     for (bool checked : {false, true}) {
         enter->setChecked(checked);
         terminalKeys->setChecked(true);

@@ -1,13 +1,19 @@
 #include "appearancepicker.h"
 #include "fakedevicesource.h"
 #include "functiondlg.h"
+#include "qtcompat.h"
 #include "tarnterm.h"
 #include "testenvironment.h"
 #include "zividview.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -80,6 +86,7 @@ private slots:
 
     void emptyStoreGivesDefaults();
     void roundTrip();
+    void fileSharedByBothQtBuilds();
 
     void positionAndSize_data();
     void positionAndSize();
@@ -123,7 +130,7 @@ void TestSettings::emptyStoreGivesDefaults()
     const QFont font = w.console()->termFont();
     QCOMPARE(font.family(), QStringLiteral("Courier New"));
     QCOMPARE(font.pointSize(), 10);
-    QCOMPARE(font.weight(), 50);
+    QCOMPARE(QtCompat::legacyWeight(font), 50);
     QCOMPARE(font.style(), QFont::StyleNormal);
     QCOMPARE(w.console()->fontColor().name(), QStringLiteral("#ffffff"));
     QCOMPARE(w.console()->backColor().name(), QStringLiteral("#438865"));
@@ -208,7 +215,7 @@ void TestSettings::roundTrip()
     const QFont loaded = second.console()->termFont();
     QCOMPARE(loaded.family(), font.family());
     QCOMPARE(loaded.pointSize(), 14);
-    QCOMPARE(loaded.weight(), int(QFont::Bold));
+    QCOMPARE(QtCompat::legacyWeight(loaded), 75);
     QCOMPARE(loaded.style(), QFont::StyleItalic);
     QCOMPARE(second.console()->fontColor(), QColor(0x12, 0x34, 0x56));
     QCOMPARE(second.console()->backColor(), QColor(0xab, 0xcd, 0xef));
@@ -225,6 +232,44 @@ void TestSettings::roundTrip()
         QCOMPARE(lf.at(i).flag, n % 3 == 0);
     }
     QCOMPARE(second.window.writeDelay(), 17);
+}
+
+// One file read by a Qt 5 and a Qt 6 build: Qt 5 escaped what is past ASCII
+// (F1), Qt 6 writes UTF-8 (F2), the weight is on Qt 5's scale; and each
+// build writes it back the same way, in UTF-8.
+void TestSettings::fileSharedByBothQtBuilds()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the native store is the registry here, not a file");
+#endif
+    const QString path = openStore()->fileName();
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(QStringLiteral(TARNTERM_SETTINGS_DIR "/shared.conf"), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    {
+        Window w;
+        const QFont font = w.console()->termFont();
+        QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(font.pointSize(), 13);
+        QCOMPARE(QtCompat::legacyWeight(font), 63);
+        QCOMPARE(font.style(), QFont::StyleItalic);
+        QCOMPARE(w.console()->fontColor(), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(w.window.functionKeyList().at(0).text, QString::fromUtf8("temp \xc2\xb5V"));
+        QCOMPARE(w.window.functionKeyList().at(1).text, QString::fromUtf8("28 \xc2\xb0" "C"));
+        QVERIFY(w.window.crFlagList().at(0).flag);
+        QVERIFY(w.window.lfFlagList().at(1).flag);
+        QCOMPARE(w.window.writeDelay(), 17);
+        QCOMPARE(w.console()->timestampMode(), TimestampMode::SincePrevious);
+        QVERIFY(w.action("actionTerminal_Keys")->isChecked());
+        w.window.close();
+    }
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    QVERIFY2(text.contains("\nF1=temp \xc2\xb5V\n"), text.constData());
+    QVERIFY2(text.contains("\nF2=28 \xc2\xb0" "C\n"), text.constData());
+    QVERIFY2(text.contains("\nfontweight=63\n"), text.constData());
 }
 
 void TestSettings::positionAndSize_data()
@@ -250,12 +295,14 @@ void TestSettings::positionAndSize_data()
                                     << QPoint(10, 20) << QSize(800, 600);
     QTest::newRow("wrong kinds") << QVariant(QStringLiteral("left")) << QVariant(42)
                                  << QPoint(25, 25) << QSize(800, 600);
-    // The offscreen platform's one screen is 800 by 600.
+    // The offscreen platform's one screen: 800 by 600 in Qt 5, 800 by 800 in Qt 6.
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
     QTest::newRow("larger than the screen") << QVariant(QPoint(10, 20))
                                             << QVariant(QSize(30000, 30000)) << QPoint(10, 20)
-                                            << QSize(800, 600);
+                                            << screen;
     QTest::newRow("off every screen") << QVariant(QPoint(3000, 2000)) << QVariant(QSize(700, 500))
-                                      << QPoint(100, 100) << QSize(700, 500);
+                                      << QPoint(screen.width() - 700, screen.height() - 500)
+                                      << QSize(700, 500);
     QTest::newRow("above and left of it") << QVariant(QPoint(-900, -700))
                                           << QVariant(QSize(700, 500)) << QPoint(0, 0)
                                           << QSize(700, 500);
@@ -315,7 +362,7 @@ void TestSettings::font()
     const QFont font = w.console()->termFont();
     QCOMPARE(font.family(), family);
     QCOMPARE(font.pointSize(), pointSize);
-    QCOMPARE(font.weight(), weight);
+    QCOMPARE(QtCompat::legacyWeight(font), weight);
     QCOMPARE(font.style() == QFont::StyleItalic, italic);
 }
 

@@ -1,5 +1,7 @@
 #include "altkeystaken.h"
 
+#include "qtcompat.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -13,7 +15,7 @@ int altKey(const QKeySequence &sequence)
 {
     if (sequence.count() != 1)
         return 0;
-    const int combination = sequence[0];
+    const int combination = QtCompat::combinedKey(sequence, 0);
     const int modifiers = combination & int(Qt::KeyboardModifierMask);
     return modifiers == int(Qt::AltModifier) ? combination & ~int(Qt::KeyboardModifierMask) : 0;
 }

@@ -3,6 +3,7 @@
 #include "parentconsole.h"
 #include "portlisting.h"
 #include "processsetup.h"
+#include "qtcompat.h"
 #include "receivelog.h"
 #include "tarnterm.h"
 #include "terminationsignals.h"
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
     }
 
     Q_INIT_RESOURCE(tarnterm);
+    QtCompat::scaleForScreens();
     QApplication app(argc, argv);
     // Before the window: a request to end that comes while it opens waits
     // for the event loop.

@@ -7,6 +7,7 @@
 
 #include "functiondlg.h"
 #include "keysender.h"
+#include "qtcompat.h"
 #include "sendlinebar.h"
 #include "ui_zivid.h"
 #include "zividview.h"
@@ -25,8 +26,10 @@ namespace {
 
 QSettings *openStore()
 {
-    return new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                         QStringLiteral("TarnwickTerm"), versionString);
+    auto *store = new QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                QStringLiteral("TarnwickTerm"), versionString);
+    QtCompat::useUtf8(*store);
+    return store;
 }
 
 QString numbered(char letter, int n)
@@ -107,7 +110,8 @@ void TarnTerm::loadSettings()
     if (weight == 0)
         weight = 50;
     const bool italic = store->value(QStringLiteral("fontstyle")).toBool();
-    QFont font(family, pointSize, weight, italic);
+    QFont font(family, pointSize, -1, italic);
+    QtCompat::setLegacyWeight(font, weight);
     termView->setTermFont(font);
 
     QString fontColor = store->value(QStringLiteral("fontcolor")).toString();
@@ -188,7 +192,7 @@ void TarnTerm::storeSettings()
     const QFont &font = termView->termFont();
     store->setValue(QStringLiteral("fontfamily"), font.family());
     store->setValue(QStringLiteral("fontsize"), font.pointSize());
-    store->setValue(QStringLiteral("fontweight"), font.weight());
+    store->setValue(QStringLiteral("fontweight"), QtCompat::legacyWeight(font));
     store->setValue(QStringLiteral("fontstyle"), font.style() != QFont::StyleNormal);
     store->setValue(QStringLiteral("fontcolor"), termView->fontColor().name());
     store->setValue(QStringLiteral("backcolor"), termView->backColor().name());

@@ -111,7 +111,7 @@ QString HexView::rowText(qint64 row) const
     const qint64 offset = row * hexDumpBytesPerRow;
     const QByteArray &chunk = m_chunks[size_t(offset / chunkSize)];
     const int inChunk = int(offset % chunkSize);
-    const int count = std::min(hexDumpBytesPerRow, chunk.size() - inChunk);
+    const int count = std::min(hexDumpBytesPerRow, int(chunk.size()) - inChunk);
     return hexDumpRow(offset, chunk.constData() + inChunk, count, addressDigits());
 }
 
