@@ -93,6 +93,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
     createSendLine();
     createModemPresenter();
+    createFileSend();
     receiveLog = new ReceiveLog(this);
 
     hexEdit = new HexView(nullptr);
