@@ -22,6 +22,7 @@ private slots:
     void lineDelayPausesAfterEachLine();
     void cancelRefusesKeysMeanwhile();
     void unplugStopsIt();
+    void windowGoesMidSend();
 
 private:
     QString writeFile(const QByteArray &bytes);
@@ -116,6 +117,15 @@ void SendFileTest::unplugStopsIt()
     // The next send starts afresh: the stopped one no longer holds the window.
     QVERIFY(!fixture.window()->sendFile(writeFile("x")));
     QVERIFY(notices(fixture).contains(QStringLiteral("out.bin: no device is connected")));
+}
+
+// Under the sanitizer: nothing the send reports reaches a widget already gone.
+void SendFileTest::windowGoesMidSend()
+{
+    TerminalFixture fixture;
+    QVERIFY(fixture.plugAndConnect());
+    QVERIFY(fixture.window()->sendFile(writeFile(QByteArray(1024 * 1024, 'A'))));
+    QTest::qWait(50);
 }
 
 QTEST_MAIN(SendFileTest)
