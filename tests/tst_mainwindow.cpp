@@ -78,6 +78,7 @@ void MainWindowTest::actions_data()
     QTest::newRow("clear") << "action_Clear_Screen" << "Clear Screen" << "Alt+A" << "Clear Screen" << false << true;
     QTest::newRow("hex") << "actionHexa_Mode" << "Hexa View" << "Alt+H" << "Hexa View" << true << true;
     QTest::newRow("background") << "actionBackground_color" << "Background color" << "" << "Background color" << false << true;
+    QTest::newRow("send file") << "actionSend_File" << "Send File…" << "" << "Send File…" << false << false;
     QTest::newRow("enter") << "actionEnter_with_Return" << "Enter with Return" << "" << "Enter with Return" << true << false;
 }
 
@@ -128,7 +129,7 @@ void MainWindowTest::menusAndToolBar()
     QCOMPARE(titles, (QStringList {"&Main", "&View", "&Device", "&Configure", "&Help"}));
 
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_File"))),
-             (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind"}));
+             (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind", "actionSend_File"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "actionSend_Line",
                            "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours", "actionLine_Editing"}));

@@ -13,6 +13,7 @@
 #include "largeselectionsaver.h"
 #include "modempresenter.h"
 #include "namedportsource.h"
+#include "rawfilesender.h"
 #include "receivefeed.h"
 #include "receivelog.h"
 #include "serialport.h"
@@ -93,6 +94,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionFind, &QAction::triggered, findBar, &FindBar::open);
     createSendLine();
     createModemPresenter();
+    createFileSend();
     receiveLog = new ReceiveLog(this);
 
     hexEdit = new HexView(nullptr);
@@ -142,6 +144,9 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
 TarnTerm::~TarnTerm()
 {
     qCDebug(windowLog) << "~TarnTerm";
+    // Before the watch drops the port: a send's last word would go to a bar
+    // that is already gone.
+    delete fileSender;
     delete ui;
 }
 

@@ -22,6 +22,7 @@ class ModemPresenter;
 class ReceiveFeed;
 class ReceiveLog;
 class QTimer;
+class RawFileSender;
 class SendLineBar;
 class SerialPort;
 class WaitingPanel;
@@ -80,6 +81,12 @@ public:
     using ModemLinesProvider = std::function<ModemLines *(SerialPort *)>;
     void setModemLinesProvider(ModemLinesProvider provider);
 
+    // Sends the file's bytes as they are to the connected device, with a
+    // pause after each LF, showing its progress; the outcome goes to the
+    // connection bar. False (and said there) when it cannot start; false
+    // too while another send runs. Main → Send File… asks for both.
+    bool sendFile(const QString &fileName, int lineDelayMs = 0);
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -98,6 +105,7 @@ private slots:
     void setHexamode(bool on);
     void setEnterWithCR(bool on);
     void setTerminalKeys(bool on);
+    void chooseFileToSend();
 
 private:
     void showStatus(const QString &text);
@@ -112,6 +120,8 @@ private:
     void createSendLine();
     void createModemPresenter();
     void attachModemControl(SerialPort *port);
+    void createFileSend();
+    void addNoticeOnce(const QString &text);
 
     Ui::ZIvid *ui;
     FunctionKeyList functionKeys;
@@ -136,4 +146,8 @@ private:
     QTimer *checkTimer = nullptr;
     QTimer *settingsTimer = nullptr;
     bool hexamode = false;
+    RawFileSender *fileSender = nullptr;
+    QString sendFileFolder;
+    QString sendFileMode;
+    int sendFileLineDelay = 0;
 };

@@ -155,6 +155,9 @@ void TarnTerm::loadSettings()
     if (ending >= int(SendLineText::Ending::None) && ending <= int(SendLineText::Ending::CRLF))
         sendLineBar->setEnding(SendLineText::Ending(ending));
     sendLineBar->setHistory(store->value(QStringLiteral("sendhistory")).toStringList());
+    sendFileFolder = store->value(QStringLiteral("sendfiledir")).toString();
+    sendFileMode = store->value(QStringLiteral("sendfilemode"), QStringLiteral("raw")).toString();
+    sendFileLineDelay = store->value(QStringLiteral("sendfilelinedelay"), 0).toInt();
     termView->setDeviceColumns(store->value(QStringLiteral("devicecolumns"), LineEditor::defaultColumns).toInt());
     ui->actionLine_Editing->setChecked(store->value(QStringLiteral("lineediting"), false).toBool());
 }
@@ -212,6 +215,9 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("sendline"), ui->actionSend_Line->isChecked());
     store->setValue(QStringLiteral("sendlineending"), int(sendLineBar->ending()));
     store->setValue(QStringLiteral("sendhistory"), sendLineBar->history());
+    store->setValue(QStringLiteral("sendfiledir"), sendFileFolder);
+    store->setValue(QStringLiteral("sendfilemode"), sendFileMode);
+    store->setValue(QStringLiteral("sendfilelinedelay"), sendFileLineDelay);
     store->setValue(QStringLiteral("lineediting"), ui->actionLine_Editing->isChecked());
     store->setValue(QStringLiteral("devicecolumns"), termView->deviceColumns());
 }

@@ -72,6 +72,7 @@ void ZIvid::setupUi(QMainWindow *window)
     actionTerminal_Keys = makeAction(window, "actionTerminal_Keys");
     actionTerminal_Keys->setCheckable(true);
     actionFind = makeAction(window, "actionFind", ":/ZIvid/images/find.png");
+    actionSend_File = makeAction(window, "actionSend_File");
     timestampsGroup = new QActionGroup(window);
     actionTimestamps_Off = makeAction(window, "actionTimestamps_Off");
     actionTimestamps_Clock = makeAction(window, "actionTimestamps_Clock");
@@ -147,6 +148,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menu_File->addSeparator();
     menu_File->addAction(actionCa_pture);
     menu_File->addAction(actionFind);
+    menu_File->addAction(actionSend_File);
     menuConfigure->addAction(actionFunction_Settings);
     menuConfigure->addSeparator();
     menuConfigure->addAction(action_Font);
@@ -221,6 +223,7 @@ void ZIvid::retranslateUi(QMainWindow *window)
     // No shortcut: every key but the Alt ones above goes to the device.
     actionFind->setText(translate("Find…"));
     actionFind->setToolTip(translate("Find"));
+    actionSend_File->setText(translate("Send File…"));
     actionDevice_Colours->setText(translate("Device Colours"));
     actionSend_Line->setText(translate("Send Line"));
     actionDTR->setText(translate("DTR"));

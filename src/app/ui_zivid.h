@@ -32,6 +32,7 @@ public:
     QAction *actionHold_Output = nullptr;
     QAction *actionTerminal_Keys = nullptr;
     QAction *actionFind = nullptr;
+    QAction *actionSend_File = nullptr;
     QAction *actionTimestamps_Off = nullptr;
     QAction *actionTimestamps_Clock = nullptr;
     QAction *actionTimestamps_Since_Previous = nullptr;

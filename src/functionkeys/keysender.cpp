@@ -88,7 +88,7 @@ void KeySender::paste(int key, const QString &text)
 
 bool KeySender::sendLine(const QByteArray &bytes)
 {
-    if (!m_isConnected())
+    if (!m_isConnected() || refuses())
         return false;
     qCDebug(keysCategory) << "line : " << bytes;
     if (!bytes.isEmpty())
@@ -103,11 +103,20 @@ qint64 KeySender::cancel()
 
 // The console stays open for reading while no device is connected; what is
 // typed there has nowhere to go.
-bool KeySender::deviceTakes(int key, const QString &text) const
+bool KeySender::deviceTakes(int key, const QString &text)
 {
-    if (!m_isConnected())
+    if (!m_isConnected() || refuses())
         return false;
     qCDebug(keysCategory, "keycode 0x%x delay %d", key, m_table.delay);
     qCDebug(keysCategory) << "text : " << text;
+    return true;
+}
+
+bool KeySender::refuses()
+{
+    const QString reason = m_refusal ? m_refusal() : QString();
+    if (reason.isEmpty())
+        return false;
+    emit refused(reason);
     return true;
 }

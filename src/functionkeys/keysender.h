@@ -62,20 +62,27 @@ public:
     // Whether Alt with the key belongs to the window (a menu, a shortcut):
     // such a key sends nothing.
     void setAltTaken(std::function<bool(int key)> altTaken) { m_altTaken = std::move(altTaken); }
+    // Asked before every key, paste and line: a reason refuses it (nothing
+    // is sent or queued) and is reported by refused(); empty lets it go.
+    void setRefusal(std::function<QString()> refusal) { m_refusal = std::move(refusal); }
 
 signals:
     // A write failed; a paced send in progress and the queued ones are
     // dropped.
     void writeFailed();
+    // A key, paste or line was refused, for this reason.
+    void refused(const QString &reason);
 
 private:
-    bool deviceTakes(int key, const QString &text) const;
+    bool deviceTakes(int key, const QString &text);
+    bool refuses();
     QString typedText(int key, QString text, Qt::KeyboardModifiers modifiers) const;
 
     Table m_table;
     Writer m_write;
     Connected m_isConnected;
     std::function<bool(int)> m_altTaken;
+    std::function<QString()> m_refusal;
     PacedSender *m_pacedSender;
     bool m_enterWithCR = true;
     bool m_terminalKeys = false;

@@ -43,6 +43,7 @@ SerialPort::SerialPort(QObject *parent)
     , m_device(new QSerialPort(this))
 {
     connect(m_device, &QSerialPort::readyRead, this, &SerialPort::readData);
+    connect(m_device, &QSerialPort::bytesWritten, this, &SerialPort::bytesWritten);
     // A vanished device keeps failing its reads; the owner needs to hear it once.
     // Windows reports it during overlapped I/O as PermissionError as well.
     // Windows modem calls can fail with PermissionError too: an error raised
@@ -186,6 +187,11 @@ bool SerialPort::writeBytes(const QByteArray &bytes)
         return true;
     qCDebug(serialLog) << "SerialPort write error.[" << m_portName << "]";
     return false;
+}
+
+qint64 SerialPort::bytesToWrite() const
+{
+    return m_device->bytesToWrite();
 }
 
 void SerialPort::readData()

@@ -45,6 +45,8 @@ public:
     QString errorString() const;
 
     bool writeBytes(const QByteArray &bytes);
+    // Bytes written but still queued for the line.
+    qint64 bytesToWrite() const;
 
     // A modem call that fails is the call's failure, reported by whoever
     // asked; it never counts as a lost device.
@@ -62,6 +64,8 @@ public:
 
 signals:
     void readComm();
+    // Some queued bytes went to the line.
+    void bytesWritten();
     // The open device reported a read, resource or (Windows) permission error:
     // it is gone (unplugged, hung up). Emitted once; the owner should close
     // and drop this object.

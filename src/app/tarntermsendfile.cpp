@@ -1,0 +1,85 @@
+// The main window's Send File: the dialog, the progress of the one send
+// that may run, and the keyboard held off while it runs.
+
+#include "tarnterm.h"
+
+#include "connectionbar.h"
+#include "keysender.h"
+#include "rawfilesender.h"
+#include "sendfiledialog.h"
+#include "ui_zivid.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+namespace {
+
+// The progress bar's steps; a file's size does not fit its int range.
+constexpr int progressSteps = 1000;
+
+} // namespace
+
+void TarnTerm::createFileSend()
+{
+    connect(ui->actionSend_File, &QAction::triggered, this, &TarnTerm::chooseFileToSend);
+    keySender->setRefusal([this] { return fileSender ? tr("a file transfer is running") : QString(); });
+    connect(keySender, &KeySender::refused, this, &TarnTerm::addNoticeOnce);
+}
+
+void TarnTerm::addNoticeOnce(const QString &text)
+{
+    // A held key asks again and again; the notice stands once.
+    if (!connectionBar->noticeText().contains(text))
+        connectionBar->addNotice(text);
+}
+
+void TarnTerm::chooseFileToSend()
+{
+    if (fileSender) {
+        addNoticeOnce(tr("a file transfer is running"));
+        return;
+    }
+    SendFileDialog dialog(this);
+    dialog.setFolder(sendFileFolder);
+    dialog.setMode(sendFileMode);
+    dialog.setLineDelay(sendFileLineDelay);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    sendFileFolder = QFileInfo(dialog.fileName()).absolutePath();
+    sendFileMode = dialog.mode();
+    sendFileLineDelay = dialog.lineDelay();
+    sendFile(dialog.fileName(), sendFileLineDelay);
+}
+
+bool TarnTerm::sendFile(const QString &fileName, int lineDelayMs)
+{
+    if (fileSender)
+        return false;
+    auto *sender = new RawFileSender(currentPort(), lineDelayMs, this);
+    if (!sender->start(fileName)) {
+        connectionBar->addNotice(sender->errorText());
+        delete sender;
+        return false;
+    }
+    fileSender = sender;
+
+    auto *progress = new QProgressDialog(tr("Sending %1…").arg(QFileInfo(fileName).fileName()), tr("Cancel"), 0,
+                                         progressSteps, this);
+    progress->setWindowTitle(tr("Send File"));
+    progress->setWindowModality(Qt::NonModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(300);
+    connect(progress, &QProgressDialog::canceled, sender, &RawFileSender::cancel);
+    connect(sender, &RawFileSender::progressed, progress, [progress](qint64 sent, qint64 total) {
+        progress->setValue(total > 0 ? int(sent * progressSteps / total) : progressSteps);
+    });
+    connect(sender, &RawFileSender::finished, this, [this, sender, progress](const QString &outcome) {
+        connectionBar->addNotice(outcome);
+        fileSender = nullptr;
+        sender->deleteLater();
+        progress->deleteLater();
+    });
+    return true;
+}
