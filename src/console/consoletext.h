@@ -157,6 +157,7 @@ private:
     void tailChanged(qint64 line, qint64 offset);
     void rebuildIndex(size_t fromChunk);
     void mergeChunks(size_t first);
+    static bool offsetAfter(qint64 offset, quint32 entry);
     size_t chunkOfPosition(qint64 position) const;
     size_t chunkOfLine(qint64 line) const;
     quint32 entry(qint64 line) const;
