@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qtbase5-dev libqt5serialport5-dev fonts-dejavu-core fonts-liberation
-    busybox python3 "$@") # busybox, python3: the line editors the console is tested against
+    busybox python3 lrzsz "$@") # busybox, python3: the line editors the console is tested against;
+    # lrzsz: the XMODEM and YMODEM receivers the transfers are tested against
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

@@ -34,12 +34,6 @@ QByteArray asTextFile(QByteArray text)
     return text;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 class TestCapture : public QObject

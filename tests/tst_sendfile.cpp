@@ -37,10 +37,7 @@ private:
 QString SendFileTest::writeFile(const QByteArray &bytes)
 {
     const QString name = m_dir.filePath(QStringLiteral("out.bin"));
-    QFile file(name);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-    return name;
+    return ::writeFile(name, bytes) ? name : QString();
 }
 
 void SendFileTest::arrivesExactly_data()

@@ -1,6 +1,7 @@
 #include "receivefeed.h"
 
 #include "chunkmemory.h"
+#include "filesender.h"
 #include "hexview.h"
 #include "receivelog.h"
 #include "serialport.h"
@@ -49,7 +50,7 @@ void ReceiveFeed::readFrom(SerialPort *port)
 {
     // Before anything else, so that lines show when they came, not when
     // the console got round to them.
-    m_unshownArrivals.append(m_arrivalClock ? m_arrivalClock() : QDateTime::currentMSecsSinceEpoch());
+    const qint64 arrival = m_arrivalClock ? m_arrivalClock() : QDateTime::currentMSecsSinceEpoch();
     QByteArray batch;
     if (port)
         batch.swap(port->receivedBytes);
@@ -57,6 +58,12 @@ void ReceiveFeed::readFrom(SerialPort *port)
     if (m_receiveLog)
         m_receiveLog->append(batch);
     m_hexView->appendData(batch);
+    if (m_transfer && m_transfer->isRunning()) {
+        batch = m_transfer->takeReceived(batch);
+        if (batch.isEmpty())
+            return;
+    }
+    m_unshownArrivals.append(arrival);
     m_unshownBatches.append(batch);
     if (!m_showTimer->isActive()) {
         showReceived();

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "filesender.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 
@@ -34,6 +37,11 @@ public:
     // epoch; the system clock unless replaced.
     void setArrivalClock(std::function<qint64()> clock);
 
+    // A file transfer that reads the device's bytes as they arrive, before
+    // the console: it keeps its own and hands on the rest. The log and the
+    // hex view still get every byte. Not owned; dropped when it goes.
+    void setTransfer(FileSender *transfer) { m_transfer = transfer; }
+
     // Takes the bytes the port holds; null: an empty batch.
     void readFrom(SerialPort *port);
     // Shows the batches held back now, if there are any.
@@ -47,6 +55,7 @@ private:
     ZIvidView *m_console;
     HexView *m_hexView;
     ReceiveLog *m_receiveLog = nullptr;
+    QPointer<FileSender> m_transfer;
     // Batches in the hex view but not yet in the console.
     QList<QByteArray> m_unshownBatches;
     QList<qint64> m_unshownArrivals;

@@ -23,6 +23,9 @@ SendFileDialog::SendFileDialog(QWidget *parent)
     fileRow->addWidget(m_file);
     fileRow->addWidget(browse);
     m_mode->addItem(tr("Raw"), QStringLiteral("raw"));
+    m_mode->addItem(tr("XMODEM (CRC)"), QStringLiteral("xmodem"));
+    m_mode->addItem(tr("XMODEM-1K"), QStringLiteral("xmodem1k"));
+    m_mode->addItem(tr("YMODEM"), QStringLiteral("ymodem"));
     m_lineDelay->setRange(0, 60000);
     m_lineDelay->setSuffix(tr(" ms"));
     m_lineDelay->setSpecialValueText(tr("none"));
@@ -37,6 +40,9 @@ SendFileDialog::SendFileDialog(QWidget *parent)
     ok->setText(tr("Send"));
     ok->setEnabled(false);
     connect(m_file, &QLineEdit::textChanged, ok, [ok](const QString &text) { ok->setEnabled(!text.isEmpty()); });
+    // A protocol paces itself by the receiver's answers.
+    connect(m_mode, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this] { m_lineDelay->setEnabled(mode() == QLatin1String("raw")); });
     connect(browse, &QPushButton::clicked, this, &SendFileDialog::browse);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -7,8 +7,8 @@ class QDialogButtonBox;
 class QLineEdit;
 class QSpinBox;
 
-// Main → Send File…: the file, how it goes (raw only, so far) and the pause
-// after each line for devices that need time per line.
+// Main → Send File…: the file, how it goes (raw, XMODEM or YMODEM) and, for
+// a raw send, the pause after each line for devices that need time per line.
 class SendFileDialog : public QDialog
 {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
     // Where the file chooser opens; the chosen file's folder once one is chosen.
     void setFolder(const QString &folder) { m_folder = folder; }
     QString folder() const { return m_folder; }
-    // The mode's stored name ("raw").
+    // The mode's stored name: "raw", "xmodem", "xmodem1k" or "ymodem".
     void setMode(const QString &mode);
     QString mode() const;
     void setLineDelay(int ms);

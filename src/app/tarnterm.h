@@ -22,7 +22,7 @@ class ModemPresenter;
 class ReceiveFeed;
 class ReceiveLog;
 class QTimer;
-class RawFileSender;
+class FileSender;
 class SendLineBar;
 class SerialPort;
 class WaitingPanel;
@@ -86,6 +86,10 @@ public:
     // connection bar. False (and said there) when it cannot start; false
     // too while another send runs. Main → Send File… asks for both.
     bool sendFile(const QString &fileName, int lineDelayMs = 0);
+    // Sends the file by a transfer protocol, "xmodem", "xmodem1k" or
+    // "ymodem", the device's answers going to the transfer as they arrive;
+    // otherwise as sendFile().
+    bool sendFileByProtocol(const QString &fileName, const QString &mode);
 
 protected:
     bool event(QEvent *event) override;
@@ -121,6 +125,7 @@ private:
     void createModemPresenter();
     void attachModemControl(SerialPort *port);
     void createFileSend();
+    bool startFileSend(FileSender *sender, const QString &fileName);
     void addNoticeOnce(const QString &text);
 
     Ui::ZIvid *ui;
@@ -146,7 +151,7 @@ private:
     QTimer *checkTimer = nullptr;
     QTimer *settingsTimer = nullptr;
     bool hexamode = false;
-    RawFileSender *fileSender = nullptr;
+    FileSender *fileSender = nullptr;
     QString sendFileFolder;
     QString sendFileMode;
     int sendFileLineDelay = 0;

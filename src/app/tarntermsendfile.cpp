@@ -6,8 +6,10 @@
 #include "connectionbar.h"
 #include "keysender.h"
 #include "rawfilesender.h"
+#include "receivefeed.h"
 #include "sendfiledialog.h"
 #include "ui_zivid.h"
+#include "xmodemfilesender.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -17,6 +19,17 @@ namespace {
 
 // The progress bar's steps; a file's size does not fit its int range.
 constexpr int progressSteps = 1000;
+
+struct ProtocolMode
+{
+    const char *name;
+    XmodemTransfer::Protocol protocol;
+};
+constexpr ProtocolMode protocolModes[] = {
+    {"xmodem", XmodemTransfer::Protocol::Xmodem},
+    {"xmodem1k", XmodemTransfer::Protocol::Xmodem1K},
+    {"ymodem", XmodemTransfer::Protocol::Ymodem},
+};
 
 } // namespace
 
@@ -49,20 +62,39 @@ void TarnTerm::chooseFileToSend()
     sendFileFolder = QFileInfo(dialog.fileName()).absolutePath();
     sendFileMode = dialog.mode();
     sendFileLineDelay = dialog.lineDelay();
-    sendFile(dialog.fileName(), sendFileLineDelay);
+    if (sendFileMode == QLatin1String("raw"))
+        sendFile(dialog.fileName(), sendFileLineDelay);
+    else
+        sendFileByProtocol(dialog.fileName(), sendFileMode);
 }
 
 bool TarnTerm::sendFile(const QString &fileName, int lineDelayMs)
 {
     if (fileSender)
         return false;
-    auto *sender = new RawFileSender(currentPort(), lineDelayMs, this);
+    return startFileSend(new RawFileSender(currentPort(), lineDelayMs, this), fileName);
+}
+
+bool TarnTerm::sendFileByProtocol(const QString &fileName, const QString &mode)
+{
+    if (fileSender)
+        return false;
+    for (const ProtocolMode &known : protocolModes) {
+        if (mode == QLatin1String(known.name))
+            return startFileSend(new XmodemFileSender(currentPort(), known.protocol, this), fileName);
+    }
+    return false;
+}
+
+bool TarnTerm::startFileSend(FileSender *sender, const QString &fileName)
+{
     if (!sender->start(fileName)) {
         connectionBar->addNotice(sender->errorText());
         delete sender;
         return false;
     }
     fileSender = sender;
+    receiveFeed->setTransfer(sender);
 
     auto *progress = new QProgressDialog(tr("Sending %1…").arg(QFileInfo(fileName).fileName()), tr("Cancel"), 0,
                                          progressSteps, this);
@@ -71,11 +103,11 @@ bool TarnTerm::sendFile(const QString &fileName, int lineDelayMs)
     progress->setAutoClose(false);
     progress->setAutoReset(false);
     progress->setMinimumDuration(300);
-    connect(progress, &QProgressDialog::canceled, sender, &RawFileSender::cancel);
-    connect(sender, &RawFileSender::progressed, progress, [progress](qint64 sent, qint64 total) {
+    connect(progress, &QProgressDialog::canceled, sender, &FileSender::cancel);
+    connect(sender, &FileSender::progressed, progress, [progress](qint64 sent, qint64 total) {
         progress->setValue(total > 0 ? int(sent * progressSteps / total) : progressSteps);
     });
-    connect(sender, &RawFileSender::finished, this, [this, sender, progress](const QString &outcome) {
+    connect(sender, &FileSender::finished, this, [this, sender, progress](const QString &outcome) {
         connectionBar->addNotice(outcome);
         fileSender = nullptr;
         sender->deleteLater();

@@ -1,5 +1,6 @@
 #include "testenvironment.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 void initTestEnvironment()
@@ -14,4 +15,10 @@ QSettings settingsStore()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TarnwickTerm"),
                      QStringLiteral("Tarnwick's Terminal V3.07"));
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }

@@ -11,3 +11,6 @@ QSettings settingsStore();
 
 // User and system time this process has used, in seconds.
 double processCpuSeconds();
+
+// Writes `bytes` as the whole of the file at `path`; false when it cannot.
+bool writeFile(const QString &path, const QByteArray &bytes);
