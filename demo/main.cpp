@@ -1,7 +1,9 @@
 // The real terminal with one simulated Tarnwick device plugged in: it echoes
 // what is typed, answers "AT" with "OK" and prints a colour-coded telemetry
 // line every second, so the terminal can be seen working without hardware.
-// The Device menu's resets and break reach it and it says so.
+// The Device menu's resets and break reach it and it says so, and the line
+// "loady" makes it take a file by YMODEM (Main → Send File…) as a
+// bootloader would.
 // With --repl it plays a REPL instead: a linenoise-style prompt that edits
 // its line with terminal sequences and sets a status title (switch on
 // View → Line Editing, and Terminal Keys, to use it).
@@ -9,6 +11,7 @@
 #include "lineprompt.h"
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
+#include "simulatedloader.h"
 #include "simulatedmodemlines.h"
 #include "tarnterm.h"
 
@@ -44,11 +47,13 @@ int main(int argc, char *argv[])
         return app.exec();
     }
 
+    SimulatedLoader loader(&device);
     int seconds = 0;
     QTimer telemetry;
     QObject::connect(&telemetry, &QTimer::timeout, [&] {
         ++seconds;
-        if (!window.currentPort())
+        // A bootloader taking a file prints nothing else.
+        if (!window.currentPort() || loader.isActive())
             return;
         const double volts = 3.3 + QRandomGenerator::global()->bounded(100) / 1000.0;
         // Colour-coded as many embedded SDKs log: green information, a

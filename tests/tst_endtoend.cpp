@@ -1,9 +1,11 @@
 #include "consolemodel.h"
+#include "filesender.h"
 #include "functiondlg.h"
 #include "hexview.h"
 #include "serialport.h"
 #include "simulateddevice.h"
 #include "simulateddevicesource.h"
+#include "simulatedloader.h"
 #include "tarnterm.h"
 #include "testenvironment.h"
 #include "zividview.h"
@@ -80,6 +82,7 @@ private slots:
     void unplugWithDialogOpen();
     void busyPortIsRetriedWithoutLeaking();
     void settingsSurviveARestart();
+    void fileToTheDemoLoader();
 };
 
 void EndToEndTest::plugTypeAndPaste()
@@ -257,6 +260,32 @@ void EndToEndTest::settingsSurviveARestart()
     QCOMPARE(again.window->writeDelay(), 12);
     auto *dialog = again.window->findChild<FunctionDlg *>();
     QVERIFY(dialog && dialog->isVisible());
+}
+
+// The demo's bootloader takes a file by YMODEM from Send File, and what it
+// prints before and after the transfer shows in the console.
+void EndToEndTest::fileToTheDemoLoader()
+{
+    Bench bench;
+    SimulatedLoader loader(&bench.device);
+    bench.tick();
+    QVERIFY(bench.connected());
+    QTest::keyClicks(bench.console(), QStringLiteral("loady"));
+    QTest::keyClick(bench.console(), Qt::Key_Return);
+    QTRY_VERIFY(bench.console()->toPlainText().contains(QStringLiteral("## Ready for binary")));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.bin"));
+    QByteArray image(5000, Qt::Uninitialized);
+    for (char &byte : image)
+        byte = char(QRandomGenerator::global()->bounded(256));
+    QVERIFY(writeFile(path, image));
+    QVERIFY(bench.window->sendFileByProtocol(path, QStringLiteral("ymodem")));
+    QSignalSpy finished(bench.window->findChild<FileSender *>(), &FileSender::finished);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.at(0).at(0).toString().left(22), QStringLiteral("fw.bin: sent 5000 byte"));
+    QCOMPARE(loader.lastFile(), image);
+    QTRY_VERIFY(bench.console()->toPlainText().contains(QStringLiteral("= 5000 Bytes (fw.bin)")));
 }
 
 QTEST_MAIN(EndToEndTest)
