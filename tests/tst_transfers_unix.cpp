@@ -72,7 +72,7 @@ bool TransfersTest::sendAndWait(Session &session, const QByteArray &bytes, const
     if (!window->sendFileByProtocol(writeFile(bytes), mode))
         return false;
     QSignalSpy finished(window->findChild<FileSender *>(), &FileSender::finished);
-    return finished.wait(150000);
+    return finished.wait(300000);
 }
 
 bool TransfersTest::join(Session &session, const QString &mode)
@@ -98,7 +98,10 @@ void TransfersTest::arrivesExactly_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<int>("size");
     for (const char *mode : {"xmodem", "xmodem1k", "ymodem"}) {
-        for (int size : {0, 1, 127, 128, 1023, 1024, 1025, 1 << 20})
+        // 128-byte blocks make 1 MiB 8192 round trips, minutes on a loaded
+        // machine; 64 KiB still takes the block number round twice.
+        const int large = qstrcmp(mode, "xmodem") == 0 ? 64 << 10 : 1 << 20;
+        for (int size : {0, 1, 127, 128, 1023, 1024, 1025, large})
             QTest::addRow("%s, %d bytes", mode, size) << QString::fromLatin1(mode) << size;
     }
 }

@@ -1,17 +1,20 @@
 #include "ptyrelay.h"
 
-#include <QSignalSpy>
+#include <QEventLoop>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <unistd.h>
 
-bool PtyPeer::start(const QString &program, const QStringList &arguments, const QString &folder)
+bool PtyPeer::start(const QString &program, const QStringList &arguments, const QString &folder, Output output)
 {
     if (!m_line.isValid())
         return false;
     m_process.setWorkingDirectory(folder);
     m_process.setStandardInputFile(m_line.slavePath());
+    if (output == Output::Line)
+        m_process.setStandardOutputFile(m_line.slavePath());
     m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(program, arguments);
     return m_process.waitForStarted();
@@ -19,11 +22,13 @@ bool PtyPeer::start(const QString &program, const QStringList &arguments, const 
 
 bool PtyPeer::waitForExit(int ms)
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return true;
-    qRegisterMetaType<QProcess::ExitStatus>();
-    QSignalSpy finished(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
-    return finished.wait(ms);
+    QEventLoop loop;
+    QObject::connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    if (m_process.state() != QProcess::NotRunning)
+        loop.exec();
+    return m_process.state() == QProcess::NotRunning;
 }
 
 PtyRelay::PtyRelay(int master, PtyPeer &peer, QObject *parent)

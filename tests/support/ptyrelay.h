@@ -18,8 +18,11 @@ class QSocketNotifier;
 class PtyPeer
 {
 public:
-    // Starts `program` in `folder`; false when it cannot start.
-    bool start(const QString &program, const QStringList &arguments, const QString &folder);
+    enum class Output { Pipe, Line };
+    // Starts `program` in `folder`; false when it cannot start. With
+    // Output::Line it writes to the line as well, as the terminal does.
+    bool start(const QString &program, const QStringList &arguments, const QString &folder,
+               Output output = Output::Pipe);
     int masterFd() const { return m_line.masterFd(); }
     QProcess &process() { return m_process; }
     // True once the program has ended, waiting up to `ms` for it with the
