@@ -27,7 +27,7 @@ save_megabytes=${SAVE_MEGABYTES:-256}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
     bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths \
-    bench_clear bench_sendline bench_save >/dev/null
+    bench_clear bench_sendline bench_save bench_transfer >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -52,6 +52,7 @@ for lines in $bigscreen_lines; do
 done
 run bench_pacedsend
 run bench_sendline
+run bench_transfer
 run bench_discovery
 run bench_store delete "$store_megabytes"
 run bench_store tab 100
