@@ -1,6 +1,7 @@
 #include "consoleexport.h"
 
 #include "consoletext.h"
+#include "utf8decoder.h"
 
 #include <QBuffer>
 #include <QIODevice>
@@ -40,7 +41,8 @@ QString toPlainText(const ConsoleText &text)
         qCWarning(exportLog) << "text of" << text.size() << "characters too long for one string";
         return QString();
     }
-    return QString::fromLatin1(text.mid(0, text.size()));
+    const QByteArray bytes = text.mid(0, text.size());
+    return text.utf8() ? Utf8Decoder::toString(bytes.constData(), bytes.size()) : QString::fromLatin1(bytes);
 }
 
 QString toHtml(const ConsoleText &text)
@@ -49,7 +51,7 @@ QString toHtml(const ConsoleText &text)
     QBuffer buffer(&html);
     buffer.open(QIODevice::WriteOnly);
     writeHtml(text, &buffer);
-    return QString::fromLatin1(html);
+    return text.utf8() ? Utf8Decoder::toString(html.constData(), html.size()) : QString::fromLatin1(html);
 }
 
 bool writePlainText(const ConsoleText &text, QIODevice *device)

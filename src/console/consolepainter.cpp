@@ -23,6 +23,16 @@ bool isControl(uchar c)
     return (c < 0x20 && c != '\t') || (c >= 0x7f && c < 0xa0);
 }
 
+void appendCharacter(QString &text, char32_t code)
+{
+    if (QChar::requiresSurrogates(uint(code))) {
+        text += QChar(QChar::highSurrogate(uint(code)));
+        text += QChar(QChar::lowSurrogate(uint(code)));
+    } else {
+        text += QChar(ushort(code));
+    }
+}
+
 // Hex digits three pixels wide and five high, a row per entry, the
 // leftmost pixel in bit 2: two of them and a gap fit a cell of seven pixels,
 // which no font's glyphs squeezed that narrow can match for sharpness.
@@ -128,6 +138,27 @@ void ConsolePainter::setFont(const QFont &drawingFont, const QPaintDevice *devic
     m_pictureScaleY = std::clamp(int(std::lround(metrics.capHeight() / hexGlyphHeight)), 1, 2 * m_pictureScaleX);
     for (int c = 0; c < 256; ++c)
         m_fitsCell[c] = !isControl(uchar(c)) && c != '\t' && std::abs(advances[c] - cell) < 0.01;
+    m_fitsCells.clear();
+    m_device = device;
+}
+
+// Latin-1 from the table; characters of the rest of the Basic Multilingual
+// Plane measured once each, in the font that stands in where the chosen one
+// has no glyph; the planes above, emoji, are drawn one by one.
+bool ConsolePainter::fitsCells(char32_t code, int cells) const
+{
+    if (code < 0x100)
+        return m_fitsCell[code];
+    if (code > 0xffff)
+        return false;
+    if (m_fitsCells.empty())
+        m_fitsCells.assign(0x10000, Unmeasured);
+    quint8 &fits = m_fitsCells[code];
+    if (fits == Unmeasured) {
+        const qreal advance = QFontMetricsF(m_font, m_device).horizontalAdvance(QChar(ushort(code)));
+        fits = std::abs(advance - cells * m_cellWidth) < 0.01 ? Fits : DoesNotFit;
+    }
+    return fits == Fits;
 }
 
 qreal ConsolePainter::textLeft() const
@@ -199,37 +230,39 @@ void ConsolePainter::drawRow(QPainter &painter, const Frame &frame, qint64 line,
     };
 
     int column = 0;
-    const auto drawCell = [&](qint64 position, char byte) {
-        if (column >= columns)
+    const auto drawCell = [&](qint64 position, char32_t code) {
+        if (m_rows.wrapsBefore(code, column))
             return false;
-        const uchar c = uchar(byte);
-        const int next = m_rows.cellEnd(byte, column);
+        const int next = m_rows.cellEnd(code, column);
         const bool selected = position >= selectionFrom && position < selectionTo;
+        const QRectF cells(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight);
         if (ink.back.isValid() && !selected)
-            painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), ink.back);
+            painter.fillRect(cells, ink.back);
         if (selected)
-            painter.fillRect(QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight), highlight);
+            painter.fillRect(cells, highlight);
         else if (frame.matches && !frame.matches->empty())
-            fillFindHighlight(painter, frame, position,
-                              QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight));
+            fillFindHighlight(painter, frame, position, cells);
         if (ink.underline || ink.strike)
-            drawLines(painter, ink, selected ? highlightedText : ink.text,
-                      QRectF(cellX(column), y, (next - column) * m_cellWidth, m_lineHeight));
-        if (m_fitsCell[c]) {
+            drawLines(painter, ink, selected ? highlightedText : ink.text, cells);
+        // Bytes that are no UTF-8 show as control bytes do: their hex digits.
+        const bool picture = CellWalker::isInvalidByte(code) || (code < 0x100 && isControl(uchar(code)));
+        if (!picture && fitsCells(code, next - column)) {
             if (run.isEmpty() || selected != runSelected) {
                 flush();
                 runColumn = column;
                 runSelected = selected;
             }
-            run += QChar(c);
+            appendCharacter(run, code);
         } else {
             flush();
-            const QRectF cell(cellX(column), y, m_cellWidth, m_lineHeight);
-            painter.setPen(selected ? highlightedText : isControl(c) ? dimmed : ink.text);
-            if (isControl(c))
-                drawControlPicture(painter, cell, c);
-            else if (c != '\t')
-                painter.drawText(cell, Qt::AlignCenter, QString(QChar(c)));
+            painter.setPen(selected ? highlightedText : picture ? dimmed : ink.text);
+            if (picture) {
+                drawControlPicture(painter, QRectF(cellX(column), y, m_cellWidth, m_lineHeight), uchar(code & 0xff));
+            } else if (code != '\t') {
+                QString character;
+                appendCharacter(character, code);
+                painter.drawText(cells, Qt::AlignCenter, character);
+            }
         }
         column = next;
         return true;

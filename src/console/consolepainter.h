@@ -84,6 +84,7 @@ private:
     void drawTimestamp(QPainter &painter, const Frame &frame, qint64 line, qreal y) const;
     void drawControlPicture(QPainter &painter, const QRectF &cell, uchar c) const;
     void fillFindHighlight(QPainter &painter, const Frame &frame, qint64 position, const QRectF &cell) const;
+    bool fitsCells(char32_t code, int cells) const;
 
     const ConsoleText &m_text;
     const ConsoleRows &m_rows;
@@ -98,6 +99,10 @@ private:
     qreal m_strikeAbove = 4;
     qreal m_decorationWidth = 1;
     bool m_fitsCell[256] = {};
+    enum : quint8 { Unmeasured, Fits, DoesNotFit };
+    // The same for the rest of the Basic Multilingual Plane, as met.
+    mutable std::vector<quint8> m_fitsCells;
+    const QPaintDevice *m_device = nullptr;
     // Control bytes show as their two hex digits, drawn as pixels this
     // many screen pixels wide and high.
     int m_pictureScaleX = 1;

@@ -37,9 +37,10 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     const ConsoleText::LineInfo info = text.lineInfo(line);
     const qint64 marks = info.marked ? text.marksBefore(line) : 0;
     const qint64 length = info.length;
-    // A line of one row needs no starts, whatever it hides.
+    // A line of one row needs no starts, whatever it hides: no character
+    // takes more cells than bytes.
     const qint64 hidden = text.colours() ? text.colours()->hiddenIn(info.start, info.start + length) : 0;
-    if (!info.hasTab && (hidden == 0 || length - hidden <= m_columns)) {
+    if (!info.hasTab && ((hidden == 0 && !info.hasHighBytes) || length - hidden <= m_columns)) {
         if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
             const auto state = tabRowsOf(line);
             if (state != m_tabRows.end())
@@ -62,15 +63,16 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     int column = state->column;
     // Colour sequences take no cells: a row ends before the first byte
     // that needs one.
-    CellWalker(text, start + state->scanned).walk(start + length, [&](qint64 position, char c) {
-        if (column >= m_columns) {
+    const qint64 walked = CellWalker(text, start + state->scanned).walk(start + length, [&](qint64 position, char32_t c) {
+        if (wrapsBefore(c, column)) {
             state->starts.push_back(position - start);
             column = 0;
         }
         column = cellEnd(c, column);
         return true;
     });
-    state->scanned = length;
+    // An unfinished character at the end is laid out once it is whole.
+    state->scanned = walked - start;
     state->column = column;
     const qint64 rows = 1 + qint64(state->starts.size());
     // Only the last line can grow; another one-row line needs no starts.
@@ -197,7 +199,7 @@ qint64 ConsoleRows::rowOffset(const ConsoleText &text, qint64 line, qint64 textR
         return 0;
     const qint64 start = text.lineStart(line);
     const qint64 length = text.lineLength(line);
-    if (!text.lineHasTab(line) && !text.overlapsHiddenSequence(start, start + length))
+    if (!text.lineHasTab(line) && !text.lineHasHighBytes(line) && !text.overlapsHiddenSequence(start, start + length))
         return std::min(textRow * m_columns, length);
     const auto state = tabRowsOf(line);
     if (state == m_tabRows.end() || textRow > qint64(state->starts.size()))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widecharacters.h"
+
 #include <QtGlobal>
 
 #include <deque>
@@ -7,15 +9,18 @@
 
 class ConsoleText;
 
-// Where the console's lines wrap, no widget. Every character takes one cell
-// and a row holds `columns` cells; a tab runs to the next multiple of 8
-// cells, or to the end of the row; a colour sequence the text hides takes
-// none. A line takes at least one row, plus one for each mark before it.
+// Where the console's lines wrap, no widget. Every character takes one cell,
+// a wide one two, and a row holds `columns` cells; a tab runs to the next
+// multiple of 8 cells, or to the end of the row; a colour sequence the text
+// hides takes none. A wide character that would cross the row's end starts
+// the next row. A line takes at least one row, plus one for each mark
+// before it.
 //
 // Only lines that take more than one row are kept, each with the rows before
 // it, so a text of short lines costs nothing here and the row of a line and
-// the line of a row take O(log n). A line with a tab or a hidden sequence
-// also keeps where each of its rows starts, grown as the line grows.
+// the line of a row take O(log n). A line with a tab, a hidden sequence or
+// a UTF-8 character of more than one byte also keeps where each of its
+// rows starts, grown as the line grows.
 class ConsoleRows
 {
 public:
@@ -37,11 +42,20 @@ public:
     // Where a row of the line's text starts, as an offset in the line; the
     // line's mark rows are not counted in textRow.
     qint64 rowOffset(const ConsoleText &text, qint64 line, qint64 textRow) const;
-    // The cell after a character put at `column` (< columns()): the next
-    // one, or for a tab the next tab stop within the row.
-    int cellEnd(char c, int column) const
+    // The cell after a character (a code, as a CellWalker walks them) put
+    // at `column` (< columns()): the next one, two on for a wide one, or
+    // for a tab the next tab stop within the row.
+    int cellEnd(char32_t c, int column) const
     {
-        return c == '\t' ? qMin((column / tabCells + 1) * tabCells, m_columns) : column + 1;
+        if (c == '\t')
+            return qMin((column / tabCells + 1) * tabCells, m_columns);
+        return WideCharacters::isWide(c) ? column + 2 : column + 1;
+    }
+    // Whether a character at `column` goes to the next row instead; a wide
+    // one goes whole, unless the row is empty.
+    bool wrapsBefore(char32_t c, int column) const
+    {
+        return column >= m_columns || (column + 2 > m_columns && column > 0 && WideCharacters::isWide(c));
     }
 
 private:

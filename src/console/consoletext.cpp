@@ -18,13 +18,20 @@ Q_LOGGING_CATEGORY(textLog, "tarnterm.console")
 
 constexpr qint64 firstChunkSize = 4096;
 
-// Bytes that end a run of plain characters.
+// Bytes that end a run of plain characters; while UTF-8 is on, the first
+// byte over 0x7f of a line too, so that the line is flagged.
 struct SpecialBytes
 {
     bool table[256] = {};
-    SpecialBytes() { table[uchar('\r')] = table[uchar('\n')] = table[uchar('\t')] = true; }
+    explicit SpecialBytes(bool high)
+    {
+        table[uchar('\r')] = table[uchar('\n')] = table[uchar('\t')] = true;
+        for (int c = 0x80; high && c < 0x100; ++c)
+            table[c] = true;
+    }
 };
-const SpecialBytes special;
+const SpecialBytes special(false);
+const SpecialBytes specialOrHigh(true);
 
 } // namespace
 
@@ -151,6 +158,11 @@ void ConsoleText::stampStartedLines(qint64 lastLine, qint64 sizeBefore, qint64 a
 // CR LF, a lone CR and a lone LF each become one '\n'.
 void ConsoleText::appendShown(const char *bytes, qint64 count)
 {
+    // Once the line is flagged, its high bytes are plain again.
+    const auto tableFor = [this] {
+        return m_utf8 && !(lastEntry() & highFlag) ? specialOrHigh.table : special.table;
+    };
+    const bool *stops = tableFor();
     qint64 i = 0;
     while (i < count) {
         if (m_chunks.back().fill == m_chunks.back().capacity) {
@@ -166,7 +178,7 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
         bool tabbed = false;
         while (i < limit) {
             qint64 end = i;
-            while (end < limit && !special.table[uchar(bytes[end])])
+            while (end < limit && !stops[uchar(bytes[end])])
                 ++end;
             std::memcpy(out + written, bytes + i, size_t(end - i));
             written += end - i;
@@ -174,6 +186,12 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
             if (i == limit)
                 break;
             const char c = bytes[i++];
+            if (uchar(c) >= 0x80) {
+                lastEntry() |= highFlag;
+                stops = special.table;
+                out[written++] = c;
+                continue;
+            }
             if (c == '\t') {
                 if (!tabbed)
                     lastEntry() |= tabFlag;
@@ -188,9 +206,48 @@ void ConsoleText::appendShown(const char *bytes, qint64 count)
             chunk.lines.push_back(quint32(chunk.fill + written));
             ++m_lineCount;
             tabbed = false;
+            stops = tableFor();
         }
         chunk.fill += written;
         m_size += written;
+    }
+}
+
+void ConsoleText::setUtf8(bool on)
+{
+    if (on == m_utf8)
+        return;
+    m_utf8 = on;
+    flagHighBytes();
+    tailChanged(0, 0);
+    if (m_size > 0)
+        m_rewrittenFrom = 0;
+}
+
+// Every line's flag found again: a walk over the text, once per switch.
+void ConsoleText::flagHighBytes()
+{
+    for (size_t c = 0; c < m_chunks.size(); ++c) {
+        Chunk &chunk = m_chunks[c];
+        for (size_t i = 0; i < chunk.lines.size(); ++i) {
+            chunk.lines[i] &= ~highFlag;
+            if (!m_utf8)
+                continue;
+            const qint64 line = m_chunkFirstLine[c] + qint64(i);
+            const qint64 start = m_chunkStart[c] + (chunk.lines[i] & offsetMask);
+            qint64 position = start;
+            const qint64 end = start + lineLength(line);
+            bool high = false;
+            while (position < end && !high) {
+                qint64 available = 0;
+                const char *bytes = piece(position, &available);
+                const qint64 n = std::min(available, end - position);
+                high = std::any_of(bytes, bytes + n, [](char b) { return uchar(b) >= 0x80; });
+                position += n;
+            }
+            if (high)
+                chunk.lines[i] |= highFlag;
+        }
     }
 }
 
@@ -375,6 +432,7 @@ ConsoleText::LineInfo ConsoleText::lineInfo(qint64 line) const
     LineInfo info;
     info.start = m_chunkStart[c] + (entry & offsetMask);
     info.hasTab = entry & tabFlag;
+    info.hasHighBytes = entry & highFlag;
     info.marked = entry & markFlag;
     if (line + 1 >= m_lineCount) {
         info.length = m_size - info.start;
@@ -412,6 +470,33 @@ const char *ConsoleText::piece(qint64 position, qint64 *available) const
     const qint64 offset = position - m_chunkStart[c];
     *available = m_chunks[c].fill - offset;
     return m_chunks[c].data + offset;
+}
+
+Utf8Decoder::Decoded ConsoleText::characterAt(qint64 position) const
+{
+    char bytes[4];
+    const int count = int(std::min<qint64>(4, m_size - position));
+    for (int i = 0; i < count; ++i)
+        bytes[i] = at(position + i);
+    return Utf8Decoder::decode(bytes, count);
+}
+
+// Continuation bytes lead back to at most three bytes before; a lead there
+// owns the position only if its sequence reaches it.
+qint64 ConsoleText::characterBefore(qint64 position) const
+{
+    if (position <= 0)
+        return 0;
+    const qint64 previous = position - 1;
+    for (qint64 lead = previous; lead >= std::max<qint64>(0, position - 4); --lead) {
+        const uchar byte = uchar(at(lead));
+        if ((byte & 0xc0) != 0x80) {
+            const Utf8Decoder::Decoded decoded = characterAt(lead);
+            return decoded.status == Utf8Decoder::Status::Valid && lead + decoded.length == position ? lead
+                                                                                                      : previous;
+        }
+    }
+    return previous;
 }
 
 QByteArray ConsoleText::mid(qint64 from, qint64 count) const

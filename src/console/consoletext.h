@@ -1,6 +1,7 @@
 #pragma once
 
 #include "linetimes.h"
+#include "utf8decoder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,7 +29,7 @@ class ConsoleText
 public:
     static constexpr qint64 defaultChunkSize = qint64(2) << 20;
     // Chunk offsets share 32 bits with a line's flags.
-    static constexpr qint64 maxChunkSize = qint64(1) << 28;
+    static constexpr qint64 maxChunkSize = qint64(1) << 27;
     // The most mid() copies into one QByteArray, and toPlainText() into one
     // QString; larger ranges are written with writePlainText().
     static constexpr qint64 maxArraySize = qint64(1) << 29;
@@ -63,6 +64,10 @@ public:
     // Whether [from, to) holds a byte of a colour sequence, which is not
     // drawn; never while device colours are off.
     bool overlapsHiddenSequence(qint64 from, qint64 to) const;
+    // While on, the bytes are read as UTF-8 where they are laid out and
+    // drawn; switching redoes every line's layout.
+    void setUtf8(bool on);
+    bool utf8() const { return m_utf8; }
 
     qint64 size() const { return m_size; }
     qint64 lineCount() const { return m_lineCount; }
@@ -70,6 +75,9 @@ public:
     // Characters of the line, its break not counted.
     qint64 lineLength(qint64 line) const;
     bool lineHasTab(qint64 line) const { return entry(line) & tabFlag; }
+    // Whether the line holds a byte over 0x7f while UTF-8 is on: its
+    // characters may take fewer or more cells than bytes.
+    bool lineHasHighBytes(qint64 line) const { return entry(line) & highFlag; }
     qint64 lineOf(qint64 position) const;
     // What a layout asks of every line, found at once.
     struct LineInfo
@@ -77,6 +85,7 @@ public:
         qint64 start;
         qint64 length;
         bool hasTab;
+        bool hasHighBytes;
         bool marked;
     };
     LineInfo lineInfo(qint64 line) const;
@@ -84,6 +93,11 @@ public:
     // The characters from `position` that lie together in memory, at least
     // one when position < size(); their count in *available.
     const char *piece(qint64 position, qint64 *available) const;
+    // The character starting at `position` read as UTF-8 across chunks,
+    // Truncated when the text ends before it does.
+    Utf8Decoder::Decoded characterAt(qint64 position) const;
+    // Where the character before `position` starts, read as UTF-8.
+    qint64 characterBefore(qint64 position) const;
     // Refuses (returns nothing for) counts over maxArraySize.
     QByteArray mid(qint64 from, qint64 count) const;
 
@@ -121,7 +135,8 @@ public:
     void markSeen();
 
 private:
-    static constexpr quint32 offsetMask = (quint32(1) << 29) - 1;
+    static constexpr quint32 offsetMask = (quint32(1) << 28) - 1;
+    static constexpr quint32 highFlag = quint32(1) << 28; // a byte over 0x7f, UTF-8 on
     static constexpr quint32 softFlag = quint32(1) << 29; // no line break before
     static constexpr quint32 markFlag = quint32(1) << 30; // marks drawn before
     static constexpr quint32 tabFlag = quint32(1) << 31;
@@ -148,6 +163,7 @@ private:
     };
 
     void appendShown(const char *bytes, qint64 count);
+    void flagHighBytes();
     void stampStartedLines(qint64 lastLine, qint64 sizeBefore, qint64 arrival);
     void truncateLastLine(qint64 from);
     void coloursChanged(qint64 from);
@@ -179,5 +195,6 @@ private:
     qint64 m_rewrittenFrom = std::numeric_limits<qint64>::max();
     // The last break was made by a CR whose LF may still open the next batch.
     bool m_crOpen = false;
+    bool m_utf8 = false;
     std::unique_ptr<ColourRuns> m_colours;
 };

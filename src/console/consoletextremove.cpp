@@ -74,11 +74,11 @@ void ConsoleText::remove(qint64 from, qint64 to)
         last.fill -= toOffset;
     }
 
-    // The line that now runs on past `from` takes the tabs of the line it
-    // was joined to; a mark that stood in the range moves to `from`, which
-    // then starts a line.
+    // The line that now runs on past `from` takes the tabs and high bytes
+    // of the line it was joined to; a mark that stood in the range moves to
+    // `from`, which then starts a line.
     qint64 keptLines = 0;
-    quint32 lineFlags = removedFlags & tabFlag;
+    quint32 lineFlags = removedFlags & (tabFlag | highFlag);
     if (removedFlags & markFlag) {
         if (startOfLine == from) {
             lineFlags |= markFlag;

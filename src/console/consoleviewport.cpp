@@ -38,6 +38,10 @@ void ConsoleViewport::select(qint64 anchor, qint64 cursor)
 
 void ConsoleViewport::selectWordAt(qint64 position)
 {
+    if (m_text.utf8()) {
+        selectUtf8WordAt(position);
+        return;
+    }
     qint64 from = position;
     if (from >= m_text.size() || !isWordChar(uchar(m_text.at(from)))) {
         select(from, std::min(from + 1, m_text.size()));
@@ -52,6 +56,32 @@ void ConsoleViewport::selectWordAt(qint64 position)
         --from;
     while (to < m_text.size() && inWord(to))
         ++to;
+    select(from, to);
+}
+
+// As above, a character at a time: a letter of any script is a word's.
+void ConsoleViewport::selectUtf8WordAt(qint64 position)
+{
+    const auto length = [this](qint64 p) {
+        const Utf8Decoder::Decoded decoded = m_text.characterAt(p);
+        return decoded.status == Utf8Decoder::Status::Valid ? decoded.length : 1;
+    };
+    const auto inWord = [this](qint64 p) {
+        const Utf8Decoder::Decoded decoded = m_text.characterAt(p);
+        return decoded.status == Utf8Decoder::Status::Valid
+            && (decoded.code == '_' || QChar::isLetterOrNumber(uint(decoded.code)))
+            && !m_text.overlapsHiddenSequence(p, p + decoded.length);
+    };
+    qint64 from = position;
+    if (from >= m_text.size() || !inWord(from)) {
+        select(from, std::min(from + length(from), m_text.size()));
+        return;
+    }
+    qint64 to = from;
+    while (from > 0 && inWord(m_text.characterBefore(from)))
+        from = m_text.characterBefore(from);
+    while (to < m_text.size() && inWord(to))
+        to += length(to);
     select(from, to);
 }
 
@@ -161,8 +191,8 @@ qint64 ConsoleViewport::positionAt(qint64 row, qreal x, qreal cellWidth) const
     const qint64 end = start + m_text.lineLength(place.line);
     const qint64 from = start + m_rows.rowOffset(m_text, place.line, place.textRow());
     int column = 0;
-    return CellWalker(m_text, from).walk(end, [&](qint64, char c) {
-        if (column >= m_rows.columns())
+    return CellWalker(m_text, from).walk(end, [&](qint64, char32_t c) {
+        if (m_rows.wrapsBefore(c, column))
             return false;
         const int next = m_rows.cellEnd(c, column);
         // The nearer edge of the cell under the pointer.
@@ -182,7 +212,7 @@ int ConsoleViewport::caretColumn() const
     const qint64 start = m_text.lineStart(line);
     int column = 0;
     CellWalker(m_text, start + m_rows.rowOffset(m_text, line, place.textRow()))
-        .walk(start + m_text.lineLength(line), [&](qint64, char c) {
+        .walk(start + m_text.lineLength(line), [&](qint64, char32_t c) {
             column = m_rows.cellEnd(c, column);
             return true;
         });
@@ -192,7 +222,7 @@ int ConsoleViewport::caretColumn() const
 int ConsoleViewport::columnOf(qint64 position) const
 {
     int column = 0;
-    CellWalker(m_text, positionOfRow(rowOfPosition(position))).walk(position, [&](qint64, char c) {
+    CellWalker(m_text, positionOfRow(rowOfPosition(position))).walk(position, [&](qint64, char32_t c) {
         column = m_rows.cellEnd(c, column);
         return true;
     });

@@ -84,6 +84,8 @@ public:
     int columnOf(qint64 position) const;
 
 private:
+    void selectUtf8WordAt(qint64 position);
+
     const ConsoleText &m_text;
     const ConsoleRows &m_rows;
     qint64 m_anchor = 0;

@@ -8,11 +8,15 @@
 namespace {
 
 // The newline after <pre> is dropped by every reader, so a text that starts
-// with a line break keeps it.
-const char htmlHead[] =
-    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
-    "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">\n"
-    "<title>Capture</title></head><body>\n<pre>\n";
+// with a line break keeps it. The bytes go out as stored, in the charset the
+// console reads them in.
+QByteArray htmlHead(bool utf8)
+{
+    return QByteArrayLiteral(
+               "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
+               "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=")
+        + (utf8 ? "UTF-8" : "ISO-8859-1") + "\">\n<title>Capture</title></head><body>\n<pre>\n";
+}
 const char htmlTail[] = "</pre>\n</body></html>\n";
 
 QByteArray cssColour(quint32 colour)
@@ -105,7 +109,7 @@ bool TextExporter::next(QByteArray *out, qint64 budget)
         switch (m_phase) {
         case Phase::Head:
             if (m_format == Format::Html)
-                out->append(htmlHead);
+                out->append(htmlHead(m_text->utf8()));
             m_phase = Phase::Body;
             break;
         case Phase::Body:

@@ -7,23 +7,26 @@
 
 namespace {
 
+// Latin-1's cases; or, for UTF-8, ASCII's alone, since folding its lead
+// and continuation bytes as Latin-1 letters would match other characters.
 struct FoldTable
 {
     uchar lower[256];
-    FoldTable()
+    explicit FoldTable(bool latin1)
     {
         for (int c = 0; c < 256; ++c)
             lower[c] = uchar(c);
         for (int c = 'A'; c <= 'Z'; ++c)
             lower[c] = uchar(c + 0x20);
         // À to Þ, all but ×; ß, ÿ and µ have no upper case in Latin-1.
-        for (int c = 0xc0; c <= 0xde; ++c) {
+        for (int c = 0xc0; latin1 && c <= 0xde; ++c) {
             if (c != 0xd7)
                 lower[c] = uchar(c + 0x20);
         }
     }
 };
-const FoldTable folding;
+const FoldTable latin1Folding(true);
+const FoldTable asciiFolding(false);
 
 // How often a byte turns up in a device's text when nothing of the text is
 // known: spaces, lower-case letters and digits most, control bytes least.
@@ -46,13 +49,13 @@ int typicalWeight(uchar c)
 }
 
 // The other case of a byte that has one, else the byte itself.
-uchar otherCase(uchar c)
+uchar otherCase(const uchar *lowerOf, uchar c)
 {
-    const uchar lower = folding.lower[c];
+    const uchar lower = lowerOf[c];
     if (lower != c)
         return lower;
     for (int upper = 0; upper < 256; ++upper) {
-        if (upper != c && folding.lower[upper] == c)
+        if (upper != c && lowerOf[upper] == c)
             return uchar(upper);
     }
     return c;
@@ -62,22 +65,23 @@ uchar otherCase(uchar c)
 
 uchar TextPattern::fold(uchar c)
 {
-    return folding.lower[c];
+    return latin1Folding.lower[c];
 }
 
-TextPattern::TextPattern(const QByteArray &bytes, Qt::CaseSensitivity cs, const QByteArray &sample)
+TextPattern::TextPattern(const QByteArray &bytes, Qt::CaseSensitivity cs, const QByteArray &sample, Folding folding)
     : m_bytes(bytes)
     , m_cs(cs)
+    , m_lower(folding == Folding::Ascii ? asciiFolding.lower : latin1Folding.lower)
 {
     if (cs == Qt::CaseInsensitive) {
         for (char &c : m_bytes)
-            c = char(folding.lower[uchar(c)]);
+            c = char(m_lower[uchar(c)]);
     }
     qint64 counts[256] = {};
     for (char c : sample)
         ++counts[uchar(c)];
     const auto rarity = [&](uchar c) {
-        const uchar other = cs == Qt::CaseInsensitive ? otherCase(c) : c;
+        const uchar other = cs == Qt::CaseInsensitive ? otherCase(m_lower, c) : c;
         qint64 count = counts[c] + (other != c ? counts[other] : 0);
         qint64 weight = typicalWeight(c) + (other != c ? typicalWeight(other) : 0);
         // The sample decides; the typical weights break its ties.
@@ -89,7 +93,7 @@ TextPattern::TextPattern(const QByteArray &bytes, Qt::CaseSensitivity cs, const 
     }
     if (!m_bytes.isEmpty()) {
         m_anchor = uchar(m_bytes[int(m_anchorOffset)]);
-        m_otherAnchor = cs == Qt::CaseInsensitive ? otherCase(m_anchor) : m_anchor;
+        m_otherAnchor = cs == Qt::CaseInsensitive ? otherCase(m_lower, m_anchor) : m_anchor;
     }
 }
 
@@ -115,7 +119,7 @@ bool TextPattern::matchesAt(const ConsoleText &text, qint64 position, const char
                 return false;
         } else {
             for (qint64 i = 0; i < count; ++i) {
-                if (folding.lower[uchar(data[i])] != uchar(wanted[i]))
+                if (m_lower[uchar(data[i])] != uchar(wanted[i]))
                     return false;
             }
         }

@@ -28,7 +28,8 @@ void TextSearch::setPattern(const QString &pattern, Qt::CaseSensitivity cs)
     m_cs = cs;
     QString lines = pattern;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_impossible = std::any_of(lines.begin(), lines.end(), [](QChar c) { return c.unicode() > 0xff; });
+    const bool utf8 = m_text.utf8();
+    m_impossible = !utf8 && std::any_of(lines.begin(), lines.end(), [](QChar c) { return c.unicode() > 0xff; });
     qint64 available = 0;
     const qint64 sampleFrom = std::max<qint64>(0, m_text.size() - sampleBytes);
     const char *sample = m_text.size() > 0 ? m_text.piece(sampleFrom, &available) : nullptr;
@@ -36,8 +37,9 @@ void TextSearch::setPattern(const QString &pattern, Qt::CaseSensitivity cs)
     if (available < sampleBytes / 2 && sampleFrom + available < m_text.size())
         sample = m_text.piece(sampleFrom + available, &available);
     m_pattern = m_impossible ? TextPattern()
-                             : TextPattern(lines.toLatin1(), cs,
-                                           QByteArray::fromRawData(sample, int(std::min(available, sampleBytes))));
+                             : TextPattern(utf8 ? lines.toUtf8() : lines.toLatin1(), cs,
+                                           QByteArray::fromRawData(sample, int(std::min(available, sampleBytes))),
+                                           utf8 ? TextPattern::Folding::Ascii : TextPattern::Folding::Latin1);
     m_current = Match();
     m_find.active = false;
     m_knownSize = m_text.size();

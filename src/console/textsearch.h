@@ -41,8 +41,9 @@ public:
     explicit TextSearch(const ConsoleText &text, QObject *parent = nullptr);
 
     // Line breaks (CR LF, CR or LF) in `pattern` match the text's line
-    // breaks. A character beyond Latin-1 matches nothing. Drops the current
-    // match and starts counting again.
+    // breaks. While the text is UTF-8 the pattern is too, and only A to Z
+    // fold; otherwise a character beyond Latin-1 matches nothing. Drops the
+    // current match and starts counting again.
     void setPattern(const QString &pattern, Qt::CaseSensitivity cs);
     QString pattern() const { return m_patternText; }
     Qt::CaseSensitivity caseSensitivity() const { return m_cs; }

@@ -69,3 +69,13 @@ inline Decoded decode(const char *bytes, qint64 available)
 }
 
 } // namespace Utf8Decoder
+
+#include <QString>
+
+namespace Utf8Decoder {
+
+// The bytes as text, as the console draws them: an invalid byte, or an
+// unfinished sequence at the end, becomes U+FFFD.
+QString toString(const char *bytes, qint64 count);
+
+} // namespace Utf8Decoder

@@ -141,6 +141,12 @@ public:
     // Whether [from, to) of the text holds a byte of a colour sequence, which
     // is not drawn; never with device colours off.
     bool overlapsHiddenSequence(qint64 from, qint64 to) const { return m_text.overlapsHiddenSequence(from, to); }
+    // The received bytes are read as UTF-8: a character of several bytes is
+    // drawn as one, wide ones in two cells, and a byte that is no UTF-8 as
+    // its hex digits. Off, every byte is a Latin-1 character. The text
+    // keeps the bytes either way.
+    void setUtf8(bool on);
+    bool utf8() const { return m_text.utf8(); }
 
     // Line editing: the device's cursor moves and edits apply to the last
     // line as on a terminal W (deviceColumns()) cells wide, other sequences

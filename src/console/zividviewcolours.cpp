@@ -1,4 +1,5 @@
-// ZIvidView's device colours: switching them on and off.
+// ZIvidView's device colours and UTF-8: switching them on and off, which
+// changes the cells of text already laid out.
 
 #include "zividview.h"
 
@@ -17,6 +18,22 @@ void ZIvidView::setDeviceColours(bool on)
         m_search->setMatchFilter([this](qint64 from, qint64 to) { return !overlapsHiddenSequence(from, to); });
     else
         m_search->setMatchFilter(nullptr);
+    updateRows();
+    if (!m_consoleViewport.pinned())
+        keepTopLine(topLine);
+    scheduleRefresh();
+    viewport()->update();
+}
+
+void ZIvidView::setUtf8(bool on)
+{
+    if (on == utf8())
+        return;
+    const qint64 topLine = m_consoleViewport.lineOfRow(verticalScrollBar()->value());
+    m_text.setUtf8(on);
+    // The pattern's bytes and folding follow the text's encoding.
+    if (m_search->isActive())
+        m_search->setPattern(m_search->pattern(), m_search->caseSensitivity());
     updateRows();
     if (!m_consoleViewport.pinned())
         keepTopLine(topLine);

@@ -4,6 +4,7 @@
 #include "zividview.h"
 
 #include "consoleexport.h"
+#include "utf8decoder.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -137,7 +138,8 @@ QString ZIvidView::selectedText() const
         qCWarning(consoleLog) << "selection of" << to - from << "characters is too long for a string";
         return {};
     }
-    return QString::fromLatin1(m_text.mid(from, to - from));
+    const QByteArray bytes = m_text.mid(from, to - from);
+    return m_text.utf8() ? Utf8Decoder::toString(bytes.constData(), bytes.size()) : QString::fromLatin1(bytes);
 }
 
 bool ZIvidView::writePlainText(QIODevice *device, qint64 from, qint64 to) const
