@@ -547,6 +547,7 @@ void TestSettings::changedOptionStoredWithoutClosing_data()
     QTest::newRow("timestamps") << "actionTimestamps_Clock" << "timestamps" << "1";
     QTest::newRow("terminal keys") << "actionTerminal_Keys" << "terminalkeys" << "true";
     QTest::newRow("device colours") << "actionDevice_Colours" << "devicecolours" << "true";
+    QTest::newRow("utf-8") << "actionUTF_8" << "utf8" << "true";
     QTest::newRow("line editing") << "actionLine_Editing" << "lineediting" << "true";
     QTest::newRow("tool bar") << "action_Toolbar" << "viewtoolbar" << "true";
     QTest::newRow("font colour") << "action_FontColor" << "fontcolor" << "#123456";

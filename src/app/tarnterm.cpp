@@ -111,6 +111,7 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->action_FontColor, &QAction::triggered, termView, &ZIvidView::changeFontColor);
     connect(ui->actionBackground_color, &QAction::triggered, termView, &ZIvidView::changeBackColor);
     connect(ui->actionDevice_Colours, &QAction::toggled, termView, &ZIvidView::setDeviceColours);
+    connect(ui->actionUTF_8, &QAction::toggled, termView, &ZIvidView::setUtf8);
     connect(ui->actionLine_Editing, &QAction::toggled, termView, &ZIvidView::setLineEditing);
     // Answers to the device's cursor queries go straight back to it.
     termView->setReplySender([this](const QByteArray &bytes) {

@@ -149,6 +149,7 @@ void TarnTerm::loadSettings()
     timestamps.value(stamps, timestamps.first())->setChecked(true);
 
     ui->actionDevice_Colours->setChecked(store->value(QStringLiteral("devicecolours"), false).toBool());
+    ui->actionUTF_8->setChecked(store->value(QStringLiteral("utf8"), false).toBool());
 
     ui->actionSend_Line->setChecked(store->value(QStringLiteral("sendline"), false).toBool());
     const int ending = store->value(QStringLiteral("sendlineending"), int(SendLineText::Ending::CRLF)).toInt();
@@ -169,9 +170,9 @@ void TarnTerm::storeSettingsOnChange()
     settingsTimer->setSingleShot(true);
     settingsTimer->setInterval(1000);
     connect(settingsTimer, &QTimer::timeout, this, &TarnTerm::storeSettings);
-    for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys,
-                            ui->actionDevice_Colours, ui->actionLine_Editing, ui->actionTimestamps_Off, ui->actionTimestamps_Clock,
-                            ui->actionTimestamps_Since_Previous, ui->actionSend_Line}) {
+    for (QAction *option : {ui->action_Toolbar, ui->actionHexa_Mode, ui->actionTerminal_Keys, ui->actionDevice_Colours,
+                            ui->actionUTF_8, ui->actionLine_Editing, ui->actionTimestamps_Off,
+                            ui->actionTimestamps_Clock, ui->actionTimestamps_Since_Previous, ui->actionSend_Line}) {
         connect(option, &QAction::toggled, settingsTimer, QOverload<>::of(&QTimer::start));
     }
     // After the console's own slots, which ask for the font or colour first.
@@ -212,6 +213,7 @@ void TarnTerm::storeSettings()
     store->setValue(QStringLiteral("terminalkeys"), keySender->terminalKeys());
     store->setValue(QStringLiteral("timestamps"), int(termView->timestampMode()));
     store->setValue(QStringLiteral("devicecolours"), ui->actionDevice_Colours->isChecked());
+    store->setValue(QStringLiteral("utf8"), ui->actionUTF_8->isChecked());
     store->setValue(QStringLiteral("sendline"), ui->actionSend_Line->isChecked());
     store->setValue(QStringLiteral("sendlineending"), int(sendLineBar->ending()));
     store->setValue(QStringLiteral("sendhistory"), sendLineBar->history());

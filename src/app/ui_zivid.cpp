@@ -84,6 +84,8 @@ void ZIvid::setupUi(QMainWindow *window)
     actionTimestamps_Off->setChecked(true);
     actionDevice_Colours = makeAction(window, "actionDevice_Colours");
     actionDevice_Colours->setCheckable(true);
+    actionUTF_8 = makeAction(window, "actionUTF_8");
+    actionUTF_8->setCheckable(true);
     actionSend_Line = makeAction(window, "actionSend_Line");
     actionSend_Line->setCheckable(true);
     actionDTR = makeAction(window, "actionDTR");
@@ -169,6 +171,7 @@ void ZIvid::setupUi(QMainWindow *window)
     menuTimestamps->addActions(timestampsGroup->actions());
     menu_View->addAction(actionHold_Output);
     menu_View->addAction(actionDevice_Colours);
+    menu_View->addAction(actionUTF_8);
     menu_View->addAction(actionLine_Editing);
     menuDevice->addAction(actionDTR);
     menuDevice->addAction(actionRTS);
@@ -225,6 +228,8 @@ void ZIvid::retranslateUi(QMainWindow *window)
     actionFind->setToolTip(translate("Find"));
     actionSend_File->setText(translate("Send File…"));
     actionDevice_Colours->setText(translate("Device Colours"));
+    actionUTF_8->setText(translate("UTF-8"));
+    actionUTF_8->setToolTip(translate("Show what the device sends, and send what you type, as UTF-8"));
     actionSend_Line->setText(translate("Send Line"));
     actionDTR->setText(translate("DTR"));
     actionRTS->setText(translate("RTS"));

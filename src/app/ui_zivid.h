@@ -38,6 +38,7 @@ public:
     QAction *actionTimestamps_Since_Previous = nullptr;
     QActionGroup *timestampsGroup = nullptr;
     QAction *actionDevice_Colours = nullptr;
+    QAction *actionUTF_8 = nullptr;
     QAction *actionSend_Line = nullptr;
     QAction *actionDTR = nullptr;
     QAction *actionRTS = nullptr;

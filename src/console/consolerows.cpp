@@ -63,7 +63,8 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
     int column = state->column;
     // Colour sequences take no cells: a row ends before the first byte
     // that needs one.
-    const qint64 walked = CellWalker(text, start + state->scanned).walk(start + length, [&](qint64 position, char32_t c) {
+    CellWalker cells(text, start + state->scanned);
+    const qint64 walked = cells.walk(start + length, [&](qint64 position, char32_t c) {
         if (wrapsBefore(c, column)) {
             state->starts.push_back(position - start);
             column = 0;

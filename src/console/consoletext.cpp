@@ -355,7 +355,7 @@ QTime ConsoleText::markTime(qint64 line, int index) const
 // Line entries ordered by their offsets, the flags aside.
 bool ConsoleText::offsetAfter(qint64 offset, quint32 entry)
 {
-    return offset < qint64(entry & ((quint32(1) << 29) - 1));
+    return offset < qint64(entry & offsetMask);
 }
 
 void ConsoleText::rebuildIndex(size_t fromChunk)
