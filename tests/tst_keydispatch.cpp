@@ -15,6 +15,8 @@ private slots:
     void functionCommand();
     void toLineBytes_data();
     void toLineBytes();
+    void utf8Bytes_data();
+    void utf8Bytes();
 };
 
 void TestKeyDispatch::ignoredKeys_data()
@@ -141,6 +143,24 @@ void TestKeyDispatch::toLineBytes()
     QFETCH(QByteArray, pacedBytes);
     QCOMPARE(KeyDispatch::toLineBytes(text), bytes);
     QCOMPARE(KeyDispatch::toPacedBytes(text), pacedBytes);
+}
+
+// In UTF-8 a typed key and a paced send agree: nothing is replaced.
+void TestKeyDispatch::utf8Bytes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("euro among ASCII") << QStringLiteral("a\u20acb") << QByteArray("a\xe2\x82\xac" "b");
+    QTest::newRow("emoji, a surrogate pair") << QStringLiteral("\U0001F600") << QByteArray("\xf0\x9f\x98\x80");
+}
+
+void TestKeyDispatch::utf8Bytes()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(KeyDispatch::toLineBytes(text, KeyDispatch::Encoding::Utf8), bytes);
+    QCOMPARE(KeyDispatch::toPacedBytes(text, KeyDispatch::Encoding::Utf8), bytes);
 }
 
 QTEST_APPLESS_MAIN(TestKeyDispatch)

@@ -12,8 +12,13 @@ class KeySenderTest : public QObject
 private slots:
     void sends_data();
     void sends();
+    void encodes_data();
+    void encodes();
     void failedWritesAreReported();
 };
+
+enum class Report { Key, TerminalKey, Paste };
+Q_DECLARE_METATYPE(Report)
 
 namespace {
 
@@ -31,12 +36,17 @@ struct Wire
                       [this] { return connected; }};
 
     bool busy() const { return sender.findChild<PacedSender *>()->isBusy(); }
+    void send(Report report, int key, const QString &text)
+    {
+        sender.setTerminalKeys(report == Report::TerminalKey);
+        if (report == Report::Paste)
+            sender.paste(key, text);
+        else
+            sender.keyInput(key, text);
+    }
 };
 
 } // namespace
-
-enum class Report { Key, TerminalKey, Paste };
-Q_DECLARE_METATYPE(Report)
 
 void KeySenderTest::sends_data()
 {
@@ -70,13 +80,48 @@ void KeySenderTest::sends()
     QFETCH(bool, connected);
     Wire wire;
     wire.connected = connected;
-    wire.sender.setTerminalKeys(report == Report::TerminalKey);
-    if (report == Report::Paste)
-        wire.sender.paste(key, text);
-    else
-        wire.sender.keyInput(key, text);
+    wire.send(report, key, text);
     QTRY_VERIFY(!wire.busy());
     QTEST(wire.writes, "writes");
+}
+
+// The same text typed, pasted and as F2's command (which appends CR), sent
+// as UTF-8 and as Latin-1; paced sends still go byte by byte.
+void KeySenderTest::encodes_data()
+{
+    QTest::addColumn<Report>("report");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<QByteArray>>("utf8Writes");
+    QTest::addColumn<QList<QByteArray>>("latin1Writes");
+
+    using W = QList<QByteArray>;
+    const QString eAcute = QStringLiteral("\u00e9"), euro = QStringLiteral("\u20ac");
+    const QByteArray nul(1, '\0');
+    const int a = Qt::Key_A, f2 = Qt::Key_F2;
+    QTest::newRow("typed e acute") << Report::Key << a << eAcute << W {"\xc3\xa9"} << W {"\xe9"};
+    QTest::newRow("typed euro") << Report::Key << a << euro << W {"\xe2\x82\xac"} << W {"?"};
+    QTest::newRow("typed emoji") << Report::Key << a << QStringLiteral("\U0001F600") << W {"\xf0\x9f\x98\x80"}
+                                 << W {"??"};
+    QTest::newRow("pasted e acute") << Report::Paste << a << eAcute << W {"\xc3", "\xa9"} << W {"\xe9"};
+    QTest::newRow("pasted euro") << Report::Paste << a << euro << W {"\xe2", "\x82", "\xac"} << W {nul};
+    QTest::newRow("F2 e acute") << Report::Key << f2 << eAcute << W {"\xc3", "\xa9", "\r"} << W {"\xe9", "\r"};
+    QTest::newRow("F2 euro") << Report::Key << f2 << euro << W {"\xe2", "\x82", "\xac", "\r"} << W {nul, "\r"};
+}
+
+void KeySenderTest::encodes()
+{
+    QFETCH(Report, report);
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    for (const bool utf8 : {true, false}) {
+        Wire wire;
+        wire.keys[1].text = text;
+        wire.sender.setUtf8(utf8);
+        wire.send(report, key, text);
+        QTRY_VERIFY(!wire.busy());
+        QTEST(wire.writes, utf8 ? "utf8Writes" : "latin1Writes");
+    }
 }
 
 void KeySenderTest::failedWritesAreReported()

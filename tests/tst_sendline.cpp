@@ -26,6 +26,8 @@ private slots:
     void text();
     void hex_data();
     void hex();
+    void encoding_data();
+    void encoding();
     void linesReachTheDevice();
 };
 
@@ -104,6 +106,33 @@ void SendLineTest::hex()
     const SendLineText::HexResult result = SendLineText::hexBytes(text);
     QTEST(result.bytes, "bytes");
     QTEST(result.error, "error");
+}
+
+// The bar's text mode follows the encoding; hex mode is bytes either way.
+void SendLineTest::encoding_data()
+{
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QByteArray>("bytes");
+    const QString text = QStringLiteral("\u00e9\u20ac");
+    QTest::newRow("UTF-8") << true << false << text << QByteArray("\xc3\xa9\xe2\x82\xac\r\n");
+    QTest::newRow("Latin-1") << false << false << text << QByteArray("\xe9\0\r\n", 4);
+    QTest::newRow("UTF-8, hex") << true << true << "c3 a9" << QByteArray("\xc3\xa9");
+}
+
+void SendLineTest::encoding()
+{
+    QFETCH(bool, utf8);
+    QFETCH(bool, hex);
+    QFETCH(QString, line);
+    QByteArray sent;
+    SendLineBar bar([&sent](const QByteArray &bytes) { sent = bytes; return true; });
+    bar.setUtf8(utf8);
+    bar.setHexMode(hex);
+    bar.lineEdit()->setText(line);
+    bar.sendLine();
+    QTEST(sent, "bytes");
 }
 
 // Through the window to the device: nothing leaves before Enter, the line

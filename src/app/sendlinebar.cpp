@@ -82,6 +82,11 @@ void SendLineBar::setHexMode(bool on)
     m_hex->setChecked(on);
 }
 
+void SendLineBar::setUtf8(bool on)
+{
+    m_encoding = on ? KeyDispatch::Encoding::Utf8 : KeyDispatch::Encoding::Latin1;
+}
+
 QString SendLineBar::error() const
 {
     return m_error->text();
@@ -99,7 +104,7 @@ void SendLineBar::sendLine()
         }
         bytes = hex.bytes;
     } else {
-        bytes = SendLineText::textBytes(line, ending());
+        bytes = SendLineText::textBytes(line, ending(), m_encoding);
     }
     if (!m_send(bytes))
         return;

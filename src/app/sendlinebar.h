@@ -34,6 +34,9 @@ public:
     SendLineText::Ending ending() const;
     void setEnding(SendLineText::Ending ending);
     void setHexMode(bool on);
+    // Text mode sends the line as UTF-8 instead of Latin-1; hex mode is
+    // bytes either way.
+    void setUtf8(bool on);
     // Why the line was not sent; empty while it is fine.
     QString error() const;
 
@@ -59,4 +62,5 @@ private:
     QComboBox *m_ending;
     QLabel *m_error;
     QAction *m_clearHistory;
+    KeyDispatch::Encoding m_encoding = KeyDispatch::Encoding::Latin1;
 };

@@ -60,14 +60,14 @@ QByteArray toLatin1Bytes(const QString &text, char outsideLatin1)
 
 } // namespace
 
-QByteArray toLineBytes(const QString &text)
+QByteArray toLineBytes(const QString &text, Encoding encoding)
 {
-    return toLatin1Bytes(text, '?');
+    return encoding == Encoding::Utf8 ? text.toUtf8() : toLatin1Bytes(text, '?');
 }
 
-QByteArray toPacedBytes(const QString &text)
+QByteArray toPacedBytes(const QString &text, Encoding encoding)
 {
-    return toLatin1Bytes(text, '\0');
+    return encoding == Encoding::Utf8 ? text.toUtf8() : toLatin1Bytes(text, '\0');
 }
 
 } // namespace KeyDispatch

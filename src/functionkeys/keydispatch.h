@@ -22,10 +22,15 @@ int functionKeyIndex(int key);
 // the text holds none of that character anywhere.
 QString functionCommand(const QString &text, bool appendCr, bool appendLf);
 
-// One byte per UTF-16 unit; units above U+00FF become '?'.
-QByteArray toLineBytes(const QString &text);
-// The same for a paste or a function-key command, sent byte by byte: units
-// above U+00FF become 0x00 there.
-QByteArray toPacedBytes(const QString &text);
+// How text the user sends becomes bytes: Latin-1 by default, UTF-8 when the
+// device reads it.
+enum class Encoding { Latin1, Utf8 };
+
+// Latin-1: one byte per UTF-16 unit; units above U+00FF become '?'.
+// UTF-8: every character as its UTF-8 bytes.
+QByteArray toLineBytes(const QString &text, Encoding encoding = Encoding::Latin1);
+// The same for a paste or a function-key command, sent byte by byte: in
+// Latin-1, units above U+00FF become 0x00 there.
+QByteArray toPacedBytes(const QString &text, Encoding encoding = Encoding::Latin1);
 
 } // namespace KeyDispatch

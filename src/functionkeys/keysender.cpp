@@ -40,7 +40,7 @@ void KeySender::keyInput(int key, QString text, bool autoRepeat, Qt::KeyboardMod
         const QString command = KeyDispatch::functionCommand(
             functionKeys.at(index).text, m_table.crFlags.at(index).flag, m_table.lfFlags.at(index).flag);
         qCDebug(keysCategory) << "function : " << command;
-        m_pacedSender->send(KeyDispatch::toPacedBytes(command), true, autoRepeat);
+        m_pacedSender->send(KeyDispatch::toPacedBytes(command, m_encoding), true, autoRepeat);
         return;
     }
 
@@ -54,7 +54,7 @@ void KeySender::keyInput(int key, QString text, bool autoRepeat, Qt::KeyboardMod
     if (text.isEmpty())
         return;
     // Typing is never held up by a paced send: the key goes out at once.
-    if (!m_write(KeyDispatch::toLineBytes(text)))
+    if (!m_write(KeyDispatch::toLineBytes(text, m_encoding)))
         emit writeFailed();
 }
 
@@ -83,7 +83,7 @@ QString KeySender::typedText(int key, QString text, Qt::KeyboardModifiers modifi
 void KeySender::paste(int key, const QString &text)
 {
     if (deviceTakes(key, text))
-        m_pacedSender->send(KeyDispatch::toPacedBytes(text), false);
+        m_pacedSender->send(KeyDispatch::toPacedBytes(text, m_encoding), false);
 }
 
 bool KeySender::sendLine(const QByteArray &bytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "functionkey.h"
+#include "keydispatch.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -59,6 +60,10 @@ public:
     // `altTaken` does not claim sends ESC before the key's text.
     void setTerminalKeys(bool on) { m_terminalKeys = on; }
     bool terminalKeys() const { return m_terminalKeys; }
+    // Typed keys, pastes and function-key commands go out as UTF-8 instead
+    // of Latin-1. Terminal key sequences are ASCII either way.
+    void setUtf8(bool on) { m_encoding = on ? KeyDispatch::Encoding::Utf8 : KeyDispatch::Encoding::Latin1; }
+    bool utf8() const { return m_encoding == KeyDispatch::Encoding::Utf8; }
     // Whether Alt with the key belongs to the window (a menu, a shortcut):
     // such a key sends nothing.
     void setAltTaken(std::function<bool(int key)> altTaken) { m_altTaken = std::move(altTaken); }
@@ -86,4 +91,5 @@ private:
     PacedSender *m_pacedSender;
     bool m_enterWithCR = true;
     bool m_terminalKeys = false;
+    KeyDispatch::Encoding m_encoding = KeyDispatch::Encoding::Latin1;
 };

@@ -17,9 +17,9 @@ QByteArray endingBytes(Ending ending)
     return QByteArray();
 }
 
-QByteArray textBytes(const QString &line, Ending ending)
+QByteArray textBytes(const QString &line, Ending ending, KeyDispatch::Encoding encoding)
 {
-    return KeyDispatch::toPacedBytes(line) + endingBytes(ending);
+    return KeyDispatch::toPacedBytes(line, encoding) + endingBytes(ending);
 }
 
 namespace {

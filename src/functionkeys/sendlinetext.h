@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keydispatch.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,9 +13,10 @@ enum class Ending { None, CR, LF, CRLF };
 
 QByteArray endingBytes(Ending ending);
 
-// Text mode: the line as a paste sends it (characters above U+00FF become
-// 0x00), then the ending.
-QByteArray textBytes(const QString &line, Ending ending);
+// Text mode: the line as a paste sends it (in Latin-1, characters above
+// U+00FF become 0x00), then the ending.
+QByteArray textBytes(const QString &line, Ending ending,
+                     KeyDispatch::Encoding encoding = KeyDispatch::Encoding::Latin1);
 
 struct HexResult
 {
