@@ -41,6 +41,10 @@ class LineEditorTest : public QObject
 private slots:
     void rules_data();
     void rules();
+    void utf8Cells_data();
+    void utf8Cells();
+    void utf8SplitsGiveTheSameText();
+    void switchingUtf8KeepsTheCursorsCharacter();
     void colourSequencesStayWithTheirCharacters();
     void queriesAreAnswered();
     void oscTitleAndBell();
@@ -109,6 +113,100 @@ void LineEditorTest::rules()
     // The caret's place in the text: the cell's character, or the end.
     const qint64 lineStart = store.lineStart(store.lineCount() - 1);
     QCOMPARE(editor.cursorPosition(), std::min(lineStart + cursor, store.size()));
+}
+
+void LineEditorTest::utf8Cells_data()
+{
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<qint64>("cursor");
+    QTest::addColumn<qint64>("position");
+
+    const QByteArray wide = "\xe4\xb8\xad"; // CJK, two cells
+    const QByteArray snake = "\xf0\x9f\x90\x8d"; // emoji, two cells
+    QTest::newRow("off: bytes") << false << QByteArray("caf\xc3\xa9\x1b[DE") << QByteArray("caf\xc3" "E") << 5LL << 5LL;
+    QTest::newRow("left over e-acute") << true << QByteArray("caf\xc3\xa9\x1b[DE") << QByteArray("cafE") << 4LL << 4LL;
+    QTest::newRow("backspaces over e-acute") << true << QByteArray("caf\xc3\xa9\b\bxy") << QByteArray("caxy") << 4LL << 4LL;
+    QTest::newRow("delete a box drawing after a euro")
+        << true << QByteArray("\xe2\x82\xac\xe2\x94\x80x\x1b[2D\x1b[P") << QByteArray("\xe2\x82\xacx") << 1LL << 3LL;
+    QTest::newRow("onto a wide character's right half") << true << wide + "a\x1b[2D" << wide + "a" << 1LL << 0LL;
+    QTest::newRow("writing a right half blanks the left")
+        << true << wide + "a\x1b[2Dx" << QByteArray(" xa") << 2LL << 2LL;
+    QTest::newRow("writing a left half blanks the right") << true << wide + "a\rx" << QByteArray("x a") << 1LL << 1LL;
+    QTest::newRow("erase from a right half") << true << snake + ">\x1b[2D\x1b[K" << QByteArray(" ") << 1LL << 1LL;
+    QTest::newRow("insert at a right half") << true << snake + "ab\x1b[3D\x1b[@" << QByteArray("   ab") << 1LL << 1LL;
+    QTest::newRow("delete pulls no right half in") << true << "a" + wide + "b\r\x1b[2P" << QByteArray(" b") << 0LL << 0LL;
+    QTest::newRow("wide past the last column wraps, appended")
+        << true << QByteArray(19, 'a') + wide << QByteArray(19, 'a') + ' ' + wide << 22LL << 23LL;
+    QTest::newRow("wide past the last column wraps, written")
+        << true << "x\b" + QByteArray(19, 'a') + wide << QByteArray(19, 'a') + ' ' + wide << 22LL << 23LL;
+    QTest::newRow("invalid bytes are a cell each")
+        << true << QByteArray("a\x80\xc3(\x1b[3DX") << QByteArray("aX\xc3(") << 2LL << 2LL;
+    QTest::newRow("overlong and surrogate bytes are a cell each")
+        << true << QByteArray("\xc0\xaf\xed\xa0\x80z\x1b[5DX") << QByteArray("\xc0X\xed\xa0\x80z") << 2LL << 2LL;
+    QTest::newRow("a long line read back from inside a character")
+        << true << QByteArray("\xe2\x82\xac").repeated(100) + "\r\x1b[4AX" << "X" + QByteArray("\xe2\x82\xac").repeated(99)
+        << 1LL << 1LL;
+    QTest::newRow("up joins a row that wide characters fill")
+        << true << QByteArray(18, 'a') + wide + "\r\nb\r\x1b[A\x1b[2CX" << QByteArray(2, 'a') + 'X' + QByteArray(15, 'a') + wide + 'b'
+        << 3LL << 3LL;
+}
+
+void LineEditorTest::utf8Cells()
+{
+    QFETCH(bool, utf8);
+    QFETCH(QByteArray, received);
+    QFETCH(QByteArray, text);
+    QFETCH(qint64, cursor);
+    QFETCH(qint64, position);
+    ConsoleText store;
+    LineEditor editor(store);
+    editor.setColumns(20);
+    editor.setUtf8(utf8);
+    editor.receive(received, 0);
+    QCOMPARE(store.mid(0, store.size()), text);
+    QCOMPARE(editor.cursorCell(), cursor);
+    QCOMPARE(editor.cursorPosition(), position);
+}
+
+// Every character, valid or not, cut at every byte, in colour and not,
+// appended and written inside the line.
+void LineEditorTest::utf8SplitsGiveTheSameText()
+{
+    const QByteArray session = "\x1b[32mcaf\xc3\xa9\x1b[0m \xe2\x82\xac\xe2\x94\x80\xe4\xb8\xad\xf0\x9f\x90\x8d\xc3(\x80"
+                               "\xe0\x80\xaf\r\n\xe2\x94\x80\xe4\xb8\xadx\x1b[4D\xf0\x9f\x90\x8d\xe2\x82\xac\xc3\xa9\x1b[K"
+                               "\xe4\xb8\xad\xe4\xb8\xad\x1b[3D\x1b[P\xc3\xa9\xf0\x9f";
+    const auto run = [&](int cut, int size) {
+        auto store = std::make_unique<ConsoleText>();
+        store->setDeviceColours(true);
+        LineEditor editor(*store);
+        editor.setColumns(20);
+        editor.setUtf8(true);
+        editor.receive(session.left(cut), 0);
+        for (int at = cut; at < session.size(); at += size)
+            editor.receive(session.mid(at, size), 0);
+        return std::make_tuple(store->mid(0, store->size()), editor.cursorCell(), editor.cursorPosition());
+    };
+    const auto whole = run(session.size(), 1);
+    for (int cut = 0; cut < session.size(); ++cut)
+        QCOMPARE(run(cut, session.size()), whole);
+    for (int size = 1; size <= 3; ++size)
+        QCOMPARE(run(0, size), whole);
+}
+
+void LineEditorTest::switchingUtf8KeepsTheCursorsCharacter()
+{
+    ConsoleText store;
+    LineEditor editor(store);
+    editor.receive("caf\xc3\xa9!\x1b[3D", 0);
+    QCOMPARE(editor.cursorCell(), qint64(3));
+    editor.setUtf8(true);
+    QCOMPARE(editor.cursorCell(), qint64(3));
+    editor.receive("\x1b[CE", 0);
+    QCOMPARE(store.mid(0, store.size()), QByteArray("caf\xc3\xa9" "E"));
+    editor.setUtf8(false);
+    QCOMPARE(editor.cursorCell(), qint64(6));
 }
 
 void LineEditorTest::colourSequencesStayWithTheirCharacters()

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -17,6 +19,10 @@ class ConsoleText;
 // sequences edit the line; every other complete sequence is hidden. The
 // text holds what is drawn, plus the colour sequences while device colours
 // are on (each kept before the character it colours).
+//
+// With UTF-8 on, a cell holds a character: a valid sequence, or one byte
+// that starts none. A wide character takes two cells, the second holding
+// no bytes; a sequence cut at a batch's end waits for the rest.
 //
 // Only the end of the last line from the leftmost cell a batch touched is
 // read and written again: an edit costs the edit and the rest of its line,
@@ -32,12 +38,17 @@ public:
 
     void setColumns(int columns);
     int columns() const { return m_columns; }
+    // Cells counted per UTF-8 character rather than per byte. Switching
+    // reads the last line again, the cursor kept on its character.
+    void setUtf8(bool on);
+    bool utf8() const { return m_utf8; }
 
     // Applies one received batch to the text; lines it starts begin at
     // `arrival`.
-    void receive(const QByteArray &batch, qint64 arrival);
+    void receive(const QByteArray &received, qint64 arrival);
 
-    // Where the device's cursor is in the text.
+    // Where the device's cursor is in the text: its cell's character (the
+    // whole of a wide one), or the end.
     qint64 cursorPosition() const;
     // The cursor's cell in the last line (row * W + column).
     qint64 cursorCell() const { return m_cursor; }
@@ -53,18 +64,39 @@ public:
 private:
     struct Cell
     {
-        char c;
+        // One byte, or a UTF-8 character; none in a wide character's right
+        // half, the cell after the one holding it.
+        std::array<char, 4> bytes {' '};
+        quint8 size = 1;
         QByteArray styles; // colour sequences just before the character
+
+        void set(const char *from, int count)
+        {
+            std::copy(from, from + count, bytes.begin());
+            size = quint8(count);
+        }
+        void blank() { set(" ", 1); }
+    };
+    struct Character
+    {
+        int size;
+        int width;
     };
 
     void resync();
+    void readLastLine();
     bool inSync() const;
     bool atPlainEnd() const;
     static const char *plainEnd(const char *from, const char *end);
     void appendPlain(const char *from, const char *to);
+    void appendUtf8(const char *from, const char *to);
+    void appendRun(const char *from, const char *to, bool broken, qint64 cells);
+    Character characterAt(const char *bytes, qint64 available) const;
     void text(const char *bytes, qint64 count);
+    void putCharacters(const char *bytes, qint64 count);
     void literal(const QByteArray &bytes);
-    void put(char c);
+    void put(const char *bytes, int size, int width);
+    void putHalf(qint64 index, const char *bytes, int size);
     void control(char c);
     void escape(const QByteArray &sequence);
     void csi(const QByteArray &sequence);
@@ -83,6 +115,10 @@ private:
     void keepPendingStylesAtEnd();
     void load(qint64 index);
     void loadMore();
+    qint64 characterStart(qint64 position, qint64 lineStart) const;
+    qint64 cellsIn(qint64 from, qint64 to) const;
+    qint64 cellAt(qint64 position) const;
+    void splitWide(qint64 index);
     void dirty(qint64 index) { m_dirtyCell = std::min(m_dirtyCell, index); }
     void erase(qint64 from, qint64 to);
     void truncate(qint64 from);
@@ -94,7 +130,11 @@ private:
 
     ConsoleText &m_text;
     int m_columns = defaultColumns;
+    bool m_utf8 = false;
     SequenceScanner m_scanner;
+    // The start of a UTF-8 character the last batch cut off, held for the
+    // next one.
+    QByteArray m_partial;
     qint64 m_arrival = 0;
 
     // The window: the last line's cells from m_baseCell on, which start at
