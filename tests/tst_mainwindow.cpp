@@ -132,7 +132,8 @@ void MainWindowTest::menusAndToolBar()
              (QStringList {"actionE_xit", "-", "actionCa_pture", "actionFind", "actionSend_File"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menu_View"))),
              (QStringList {"action_Toolbar", "-", "action_Clear_Screen", "-", "actionHexa_Mode", "actionSend_Line",
-                           "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours", "actionLine_Editing"}));
+                           "-", "menuTimestamps", "actionHold_Output", "actionDevice_Colours", "actionUTF_8",
+                           "actionLine_Editing"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuDevice"))),
              (QStringList {"actionDTR", "actionRTS", "-", "actionSend_Break", "menuReset_Device"}));
     QCOMPARE(entries(window.findChild<QMenu *>(QStringLiteral("menuReset_Device"))),

@@ -16,6 +16,7 @@
 #include "rawfilesender.h"
 #include "receivefeed.h"
 #include "receivelog.h"
+#include "sendlinebar.h"
 #include "serialport.h"
 #include "ui_zivid.h"
 #include "waitingpanel.h"
@@ -111,7 +112,12 @@ TarnTerm::TarnTerm(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->action_FontColor, &QAction::triggered, termView, &ZIvidView::changeFontColor);
     connect(ui->actionBackground_color, &QAction::triggered, termView, &ZIvidView::changeBackColor);
     connect(ui->actionDevice_Colours, &QAction::toggled, termView, &ZIvidView::setDeviceColours);
-    connect(ui->actionUTF_8, &QAction::toggled, termView, &ZIvidView::setUtf8);
+    // What the device prints and what the user sends, in one encoding.
+    connect(ui->actionUTF_8, &QAction::toggled, this, [this](bool on) {
+        termView->setUtf8(on);
+        keySender->setUtf8(on);
+        sendLineBar->setUtf8(on);
+    });
     connect(ui->actionLine_Editing, &QAction::toggled, termView, &ZIvidView::setLineEditing);
     // Answers to the device's cursor queries go straight back to it.
     termView->setReplySender([this](const QByteArray &bytes) {

@@ -154,9 +154,13 @@ void FindBar::findPrevious()
     m_view->search()->findPrevious(m_view->firstVisiblePosition());
 }
 
+// A new pattern, or the text read in another encoding, counts again.
 void FindBar::updateCount()
 {
     m_count->setText(countText());
+    // Folding a UTF-8 byte as a Latin-1 letter would match another character.
+    m_matchCase->setToolTip(m_view->utf8() ? tr("Off, A to Z match a to z; other letters match only as typed (UTF-8)")
+                                           : tr("Off, letters match in either case"));
 }
 
 QString FindBar::countText() const

@@ -31,6 +31,8 @@ void ZIvidView::setUtf8(bool on)
         return;
     const qint64 topLine = m_consoleViewport.lineOfRow(verticalScrollBar()->value());
     m_text.setUtf8(on);
+    if (m_lineEditor)
+        m_lineEditor->setUtf8(on);
     // The pattern's bytes and folding follow the text's encoding.
     if (m_search->isActive())
         m_search->setPattern(m_search->pattern(), m_search->caseSensitivity());

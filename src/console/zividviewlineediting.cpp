@@ -20,6 +20,7 @@ void ZIvidView::setLineEditing(bool on)
     if (on) {
         m_lineEditor = std::make_unique<LineEditor>(m_text);
         m_lineEditor->setColumns(m_deviceColumns);
+        m_lineEditor->setUtf8(utf8());
     } else {
         m_lineEditor.reset();
         emit deviceTitleChanged(QString());
