@@ -189,13 +189,15 @@ void RealEditorsTest::editing_data()
     QTest::addColumn<QString>("say"); // the command that prints %1
     QTest::addColumn<QByteArray>("completable");
     QTest::addColumn<QString>("completed");
+    // Two characters to type in UTF-8, the second then erased.
+    QTest::addColumn<QString>("pair");
 
     QTest::newRow("bash") << QStringList {"/bin/bash", "--norc", "--noprofile", "-i"} << "$ " << "echo %1"
-                          << QByteArray("ech\t") << "echo ";
+                          << QByteArray("ech\t") << "echo " << QStringLiteral("中文");
     QTest::newRow("python3") << QStringList {"/usr/bin/python3", "-q", "-i"} << ">>> " << "print(\"%1\")"
-                             << QByteArray("pri\t") << "print(";
+                             << QByteArray("pri\t") << "print(" << QStringLiteral("中文");
     QTest::newRow("busybox sh") << QStringList {"/bin/busybox", "sh"} << "$ " << "echo %1"
-                                << QByteArray("ech\t") << "echo ";
+                                << QByteArray("ech\t") << "echo " << QStringLiteral("éè"); // draws no wide ones
 }
 
 void RealEditorsTest::editing()
@@ -205,6 +207,7 @@ void RealEditorsTest::editing()
     QFETCH(QString, say);
     QFETCH(QByteArray, completable);
     QFETCH(QString, completed);
+    QFETCH(QString, pair);
     if (!QFileInfo(command.first()).isExecutable())
         QSKIP(qPrintable(command.first() + " is not installed"));
     QTemporaryDir home;
@@ -250,6 +253,15 @@ void RealEditorsTest::editing()
     session.press(longLine.toLatin1() + leftKey.repeated(back) + "Y" + enter);
     const QString edited = QString(55, QLatin1Char('a')) + 'Y' + QString(5, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
     ran(say.arg(edited), edited);
+
+    // In UTF-8 a character takes one cell, a wide one two, on both sides:
+    // the program moves over and erases them as the console counts them.
+    session.view.setUtf8(true);
+    const QString utf8Line = say.arg(QStringLiteral("café ") + pair + QStringLiteral(" ok"));
+    const int afterPair = int(utf8Line.size() - utf8Line.indexOf(QStringLiteral(" ok")));
+    session.press(utf8Line.toUtf8() + leftKey.repeated(afterPair) + backspace + "Z" + enter);
+    const QString utf8Edited = QStringLiteral("café ") + pair.at(0) + QStringLiteral("Z ok");
+    ran(say.arg(utf8Edited), utf8Edited);
 }
 
 // The demo's linenoise-style prompt, wired straight to the console.
