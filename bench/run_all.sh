@@ -27,7 +27,7 @@ save_megabytes=${SAVE_MEGABYTES:-256}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARNTERM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_console bench_receive bench_nobreaks bench_bigscreen \
     bench_pacedsend bench_discovery bench_store bench_find bench_linetimes bench_colours bench_paths \
-    bench_clear bench_sendline bench_save bench_transfer >/dev/null
+    bench_clear bench_sendline bench_save bench_transfer bench_utf8 >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp)
@@ -64,12 +64,16 @@ run bench_linetimes 64
 run bench_clear "$clear_megabytes" on
 run bench_clear "$clear_megabytes" off
 run bench_save "$save_megabytes"
+run bench_utf8 resize-off
+run bench_utf8 resize-on
 # Instruction counts, steadier here than times.
 if command -v valgrind >/dev/null; then
     echo "running callgrind_colours.sh" >&2
     "$root/bench/callgrind_colours.sh" "$build" >>"$results"
     echo "running callgrind_paths.sh" >&2
     "$root/bench/callgrind_paths.sh" "$build" >>"$results"
+    echo "running callgrind_utf8.sh" >&2
+    "$root/bench/callgrind_utf8.sh" "$build" >>"$results"
 fi
 
 qt=$(qmake -query QT_VERSION 2>/dev/null || pkg-config --modversion Qt5Core 2>/dev/null || echo unknown)
