@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes src/console/widecharacters.cpp: the code points a terminal draws
 two cells wide, East Asian Width W or F by the Unicode data Python carries
-(emoji with presentation by default are W since Unicode 9)."""
+(emoji with presentation by default are W since Unicode 9), as a bit per
+character of the Basic Multilingual Plane and as ranges above it."""
 import sys
 import unicodedata
 
@@ -22,10 +23,19 @@ out.write('constexpr Range wideRanges[] = {\n')
 for first, last in ranges:
     out.write('    {0x%x, 0x%x},\n' % (first, last))
 out.write('};\n\n} // namespace\n\n')
-out.write('''bool WideCharacters::isWideSlow(char32_t code)
+bits = [0] * 1024
+for first, last in ranges:
+    for c in range(first, min(last, 0xffff) + 1):
+        bits[c // 64] |= 1 << (c % 64)
+out.write('const quint64 WideCharacters::planeBits[1024] = {\n')
+for i in range(0, 1024, 4):
+    out.write('    ' + ' '.join('0x%016xull,' % w for w in bits[i:i + 4]) + '\n')
+out.write('};\n\n')
+out.write('''bool WideCharacters::isWideAbovePlane(char32_t code)
 {
     const auto after = std::upper_bound(std::begin(wideRanges), std::end(wideRanges), code,
                                         [](char32_t c, const Range &range) { return c < range.first; });
     return after != std::begin(wideRanges) && code <= (after - 1)->last;
 }
 ''')
+

@@ -3,6 +3,7 @@
 #include "cellwalker.h"
 #include "colourruns.h"
 #include "consoletext.h"
+#include "utf8rows.h"
 
 #include <algorithm>
 
@@ -47,6 +48,17 @@ qint64 ConsoleRows::layOut(const ConsoleText &text, qint64 line, qint64 unchange
                 m_tabRows.erase(state);
         }
         return marks + std::max<qint64>(1, (length - hidden + m_columns - 1) / m_columns);
+    }
+    // A finished line of UTF-8 with no tab and nothing hidden is counted from
+    // its bytes, and its rows' starts found again when asked.
+    if (info.hasHighBytes && !info.hasTab && hidden == 0 && line + 1 < text.lineCount()
+        && length <= maxCountedLength) {
+        if (!m_tabRows.empty() && m_tabRows.back().line >= line) {
+            const auto state = tabRowsOf(line);
+            if (state != m_tabRows.end())
+                m_tabRows.erase(state);
+        }
+        return marks + countedLayout(text, line, -1).rows;
     }
     auto state = tabRowsOf(line);
     if (state == m_tabRows.end())
@@ -198,12 +210,29 @@ qint64 ConsoleRows::rowOffset(const ConsoleText &text, qint64 line, qint64 textR
 {
     if (textRow <= 0)
         return 0;
-    const qint64 start = text.lineStart(line);
-    const qint64 length = text.lineLength(line);
-    if (!text.lineHasTab(line) && !text.lineHasHighBytes(line) && !text.overlapsHiddenSequence(start, start + length))
-        return std::min(textRow * m_columns, length);
+    const ConsoleText::LineInfo info = text.lineInfo(line);
+    const bool hidden = text.overlapsHiddenSequence(info.start, info.start + info.length);
+    if (!info.hasTab && !info.hasHighBytes && !hidden)
+        return std::min(textRow * m_columns, info.length);
     const auto state = tabRowsOf(line);
-    if (state == m_tabRows.end() || textRow > qint64(state->starts.size()))
-        return text.lineLength(line);
-    return state->starts[size_t(textRow - 1)];
+    if (state != m_tabRows.end())
+        return textRow > qint64(state->starts.size()) ? info.length : state->starts[size_t(textRow - 1)];
+    if (info.hasHighBytes && !info.hasTab && !hidden) {
+        const qint64 at = countedLayout(text, line, textRow).wantedStart;
+        return at < 0 ? info.length : at;
+    }
+    return info.length;
+}
+
+Utf8Rows::Layout ConsoleRows::countedLayout(const ConsoleText &text, qint64 line, qint64 wanted) const
+{
+    const ConsoleText::LineInfo info = text.lineInfo(line);
+    const bool ends = line + 1 < text.lineCount();
+    qint64 available = 0;
+    const char *bytes = info.length > 0 ? text.piece(info.start, &available) : "";
+    if (available >= info.length)
+        return Utf8Rows::layOut(bytes, info.length, ends, m_columns, wanted);
+    // Across two chunks: rare, and never long.
+    const QByteArray copy = text.mid(info.start, info.length);
+    return Utf8Rows::layOut(copy.constData(), copy.size(), ends, m_columns, wanted);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "utf8rows.h"
 #include "widecharacters.h"
 
 #include <QtGlobal>
@@ -18,9 +19,10 @@ class ConsoleText;
 //
 // Only lines that take more than one row are kept, each with the rows before
 // it, so a text of short lines costs nothing here and the row of a line and
-// the line of a row take O(log n). A line with a tab, a hidden sequence or
-// a UTF-8 character of more than one byte also keeps where each of its
-// rows starts, grown as the line grows.
+// the line of a row take O(log n). A line with a tab or a hidden sequence
+// also keeps where each of its rows starts, grown as the line grows; so does
+// a line with UTF-8 characters of several bytes while it is the last or
+// longer than maxCountedLength.
 class ConsoleRows
 {
 public:
@@ -72,7 +74,12 @@ private:
         std::vector<qint64> starts; // of every row but the first
     };
 
+    // Longer UTF-8 lines keep their rows' starts: finding one again would
+    // cost the whole line on every paint.
+    static constexpr qint64 maxCountedLength = 4096;
+
     qint64 layOut(const ConsoleText &text, qint64 line, qint64 unchanged);
+    Utf8Rows::Layout countedLayout(const ConsoleText &text, qint64 line, qint64 wanted) const;
     void push(qint64 line, qint64 rows);
     void applyRemoval(const ConsoleText &text);
     std::deque<TabRows>::iterator tabRowsOf(qint64 line);
