@@ -1,6 +1,7 @@
 // The real terminal with one simulated Tarnwick device plugged in: it echoes
 // what is typed, answers "AT" with "OK" and prints a colour-coded telemetry
-// line every second, so the terminal can be seen working without hardware.
+// line every second, in UTF-8, so the terminal can be seen working without
+// hardware.
 // The Device menu's resets and break reach it and it says so, and the line
 // "loady" makes it take a file by YMODEM (Main → Send File…) as a
 // bootloader would.
@@ -58,13 +59,18 @@ int main(int argc, char *argv[])
         const double volts = 3.3 + QRandomGenerator::global()->bounded(100) / 1000.0;
         // Colour-coded as many embedded SDKs log: green information, a
         // yellow warning now and then (seen as colour with Device Colours).
-        QByteArray line = QStringLiteral("\x1b[0;32mI (%1) sensor: t=%1s vbus=%2V temp=%3C\x1b[0m\r\n")
+        // In UTF-8, as devices print today (seen as such with View → UTF-8).
+        QByteArray line = QStringLiteral("\x1b[0;32mI (%1) sensor: t=%1s vbus=%2V temp=%3°C\x1b[0m\r\n")
                               .arg(seconds)
                               .arg(volts, 0, 'f', 3)
                               .arg(24 + QRandomGenerator::global()->bounded(3))
-                              .toLatin1();
+                              .toUtf8();
         if (seconds % 4 == 0)
-            line += QStringLiteral("\x1b[0;33mW (%1) power: vbus ripple above 40 mV\x1b[0m\r\n").arg(seconds).toLatin1();
+            line += QStringLiteral("\x1b[0;33mW (%1) power: vbus ripple above 40 mV ⚡\x1b[0m\r\n")
+                        .arg(seconds)
+                        .toUtf8();
+        if (seconds % 8 == 0)
+            line += QStringLiteral("I (%1) tasks: ├─ idle 97 %  └─ 中断 3 %\r\n").arg(seconds).toUtf8();
         device.send(line);
     });
     telemetry.start(1000);
