@@ -227,7 +227,8 @@ void Utf8Test::cellsAndCopies_data()
     QTest::addColumn<QString>("copied");
     QTest::newRow("degrees") << QByteArray("25\xc2\xb0" "C") << 4 << QStringLiteral("25°C");
     QTest::newRow("accent") << QByteArray("caf\xc3\xa9") << 4 << QStringLiteral("café");
-    QTest::newRow("box drawing") << QByteArray("\xe2\x94\x9c\xe2\x94\x80\xe2\x94\xa4") << 3 << QStringLiteral("├─┤");
+    QTest::newRow("box drawing") << QByteArray("\xe2\x94\x9c\xe2\x94\x80\xe2\x94\xa4") << 3
+                                 << QStringLiteral("├─┤");
     QTest::newRow("emoji is wide") << QByteArray("\xf0\x9f\x98\x80!") << 3 << QStringLiteral("😀!");
     QTest::newRow("CJK is wide") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << 4 << QStringLiteral("中文");
     QTest::newRow("overlong") << QByteArray("\xc0\xaf" "a") << 3 << QStringLiteral("\ufffd\ufffda");
