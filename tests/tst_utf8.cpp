@@ -187,6 +187,8 @@ private slots:
     void splitAtEveryByte();
     void cellsAndCopies_data();
     void cellsAndCopies();
+    void backspaceTakesACharacter_data();
+    void backspaceTakesACharacter();
     void findMatchesCharacters_data();
     void findMatchesCharacters();
     void drawnAsLatin1OrAsPictures();
@@ -256,6 +258,30 @@ void Utf8Test::cellsAndCopies()
     QCOMPARE(view.selectedText(), copied);
     view.setUtf8(false);
     QCOMPARE(view.selectedText(), QString::fromLatin1(bytes));
+}
+
+void Utf8Test::backspaceTakesACharacter_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("in the batch") << QByteArray("caf\xc3\xa9\bx") << QByteArray() << QStringLiteral("cafx");
+    QTest::newRow("on the screen") << QByteArray("\xe4\xb8\xad\xe2\x82\xac") << QByteArray("\b\bx")
+                                   << QStringLiteral("x");
+    QTest::newRow("a broken one a byte") << QByteArray("a\xe2\x82") << QByteArray("\bx")
+                                         << QStringLiteral("a\ufffdx");
+}
+
+void Utf8Test::backspaceTakesACharacter()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QString, shown);
+    ZIvidView view;
+    view.setUtf8(true);
+    view.displayData(first);
+    view.displayData(second);
+    QCOMPARE(view.toPlainText(), shown);
 }
 
 void Utf8Test::findMatchesCharacters_data()

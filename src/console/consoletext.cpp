@@ -128,11 +128,15 @@ void ConsoleText::append(const QByteArray &batch)
 
 void ConsoleText::append(const QByteArray &batch, qint64 arrival)
 {
-    const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen);
+    const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen, m_utf8);
     // Backspaces never reach back past a mark.
     const qint64 floor = m_marks.empty() ? 0 : m_marks.back().position;
-    for (int i = 0; i < received.screenErasures && m_size > floor; ++i)
-        popChar();
+    for (int i = 0; i < received.screenErasures && m_size > floor; ++i) {
+        // In UTF-8 the whole character goes, but never past the mark.
+        const qint64 character = m_utf8 ? std::max(floor, characterBefore(m_size)) : m_size - 1;
+        while (m_size > character)
+            popChar();
+    }
     const qint64 changedFrom = m_size;
     m_crOpen = received.crOpen;
     if (!received.bytes.isEmpty()) {

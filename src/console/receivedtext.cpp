@@ -1,8 +1,27 @@
 #include "receivedtext.h"
 
+#include "utf8decoder.h"
+
 #include <cstring>
 
-ReceivedText ReceivedText::fromBatch(const QByteArray &batch, bool afterCr)
+namespace {
+
+// Where the UTF-8 character ending at `end` starts: its lead, when a valid
+// sequence ends there, else the byte before.
+const char *characterStart(const char *begin, const char *end)
+{
+    for (const char *lead = end - 1; lead >= begin && lead >= end - 4; --lead) {
+        if ((uchar(*lead) & 0xc0) != 0x80) {
+            const Utf8Decoder::Decoded decoded = Utf8Decoder::decode(lead, end - lead);
+            return decoded.status == Utf8Decoder::Status::Valid && lead + decoded.length == end ? lead : end - 1;
+        }
+    }
+    return end - 1;
+}
+
+} // namespace
+
+ReceivedText ReceivedText::fromBatch(const QByteArray &batch, bool afterCr, bool utf8)
 {
     ReceivedText result;
     const char *in = batch.constData();
@@ -28,7 +47,7 @@ ReceivedText ReceivedText::fromBatch(const QByteArray &batch, bool afterCr)
             continue;
         case '\b':
             if (out > begin)
-                --out;
+                out -= utf8 ? out - characterStart(begin, out) : 1;
             else if (absorbedLf)
                 absorbedLf = false;
             else

@@ -3,8 +3,9 @@
 #include <QByteArray>
 
 // The console's rules for one batch of received bytes: NULs are dropped, a
-// backspace takes back the last byte of the batch or, when the batch has
-// none left, erases a character already on the screen.
+// backspace takes back the last character of the batch (a byte, or in UTF-8
+// a whole valid sequence) or, when the batch has none left, erases a
+// character already on the screen.
 struct ReceivedText
 {
     int screenErasures = 0; // characters to erase from the screen first
@@ -15,5 +16,5 @@ struct ReceivedText
 
     // afterCr: the screen ends with a line break made by a CR, so an LF that
     // opens this batch (NULs aside) is its second half and adds nothing.
-    static ReceivedText fromBatch(const QByteArray &batch, bool afterCr = false);
+    static ReceivedText fromBatch(const QByteArray &batch, bool afterCr = false, bool utf8 = false);
 };
