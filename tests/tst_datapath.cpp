@@ -160,6 +160,7 @@ private slots:
     void functionKeyPressedAgainOrHeld();
     void pasteIsPaced();
     void charactersOutsideLatin1();
+    void charactersInUtf8();
     void keyWithoutTextSendsNothing();
     void keyDuringPacedSendGoesBetweenItsBytes();
     void newDelayAppliesFromTheNextByte();
@@ -419,6 +420,22 @@ void DataPathTest::charactersOutsideLatin1()
     QCOMPARE(terminal.device.readAtLeast(2), QByteArray("\0\xe9", 2));
     QTest::keyClick(terminal.console(), Qt::Key_F1);
     QCOMPARE(terminal.device.readAtLeast(2), QByteArray("x\0", 2));
+}
+
+// The option as stored reaches the keys, the pastes and the function keys.
+void DataPathTest::charactersInUtf8()
+{
+    settingsStore().setValue(QStringLiteral("F1"), QStringLiteral("x\u20ac"));
+    settingsStore().setValue(QStringLiteral("delay"), QStringLiteral("0"));
+    settingsStore().setValue(QStringLiteral("utf8"), true);
+    TerminalFixture terminal;
+    QVERIFY(terminal.plugAndConnect());
+    press(terminal.console(), Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20ac"));
+    QCOMPARE(terminal.device.readAtLeast(3), QByteArray("\xe2\x82\xac"));
+    paste(terminal.console(), QStringLiteral("\u00e9\u20ac"));
+    QCOMPARE(terminal.device.readAtLeast(5), QByteArray("\xc3\xa9\xe2\x82\xac"));
+    QTest::keyClick(terminal.console(), Qt::Key_F1);
+    QCOMPARE(terminal.device.readAtLeast(4), QByteArray("x\xe2\x82\xac"));
 }
 
 void DataPathTest::keyWithoutTextSendsNothing()
