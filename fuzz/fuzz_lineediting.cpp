@@ -4,10 +4,9 @@
 // that the cursor stays on the last line and that the store's lines are
 // its line breaks.
 //
-// Input: one byte choosing the width (its low six bits, from 20 columns
-// up), UTF-8 (the next bit) and device colours (its high bit), then chunks
-// of one length byte (low five bits) and the batch. A UTF-8 character split
-// between batches must come out as one received whole.
+// Input: one byte choosing the width (its low bits, from 20 columns up) and
+// device colours (its high bit), then chunks of one length byte (low five
+// bits) and the batch.
 //
 // With device colours on, the characters drawn and the cursor's cell are
 // compared, not the bytes: a colour sequence received inside the line may
@@ -51,14 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ConsoleText whole;
     split.setDeviceColours(setup & 0x80);
     whole.setDeviceColours(setup & 0x80);
-    split.setUtf8(setup & 0x40);
-    whole.setUtf8(setup & 0x40);
     LineEditor splitEditor(split);
     LineEditor wholeEditor(whole);
     splitEditor.setColumns(columns);
     wholeEditor.setColumns(columns);
-    splitEditor.setUtf8(setup & 0x40);
-    wholeEditor.setUtf8(setup & 0x40);
     QByteArray all;
     while (!input.atEnd()) {
         const QByteArray batch = input.takeBytes(input.takeByte() & 0x1f);

@@ -45,6 +45,7 @@ private slots:
     void utf8Cells();
     void utf8SplitsGiveTheSameText();
     void switchingUtf8KeepsTheCursorsCharacter();
+    void utf8ReadBackOfBrokenBytesStaysInTheLine();
     void colourSequencesStayWithTheirCharacters();
     void queriesAreAnswered();
     void oscTitleAndBell();
@@ -193,6 +194,26 @@ void LineEditorTest::utf8SplitsGiveTheSameText()
         QCOMPARE(run(cut, session.size()), whole);
     for (int size = 1; size <= 3; ++size)
         QCOMPARE(run(0, size), whole);
+}
+
+// D9 and 9B received apart (NULs and a BEL between, which the text does not
+// keep) were counted as two cells but read back as one character: the
+// cursor then stood before the line's first cell.
+void LineEditorTest::utf8ReadBackOfBrokenBytesStaysInTheLine()
+{
+    ConsoleText store;
+    LineEditor editor(store);
+    editor.setColumns(76);
+    editor.setUtf8(true);
+    for (const QByteArray &batch : {QByteArray("\0\x1f" "1", 3),
+                                    QByteArray("\xd9\0\0\a\x9b[\x1bn6[9\xc6" "C\xcf\x05\r\r\r\r\x1c[2\xa1\x9e\x93" "c\x1b",
+                                               27),
+                                    QByteArray("\x1b" "8")}) {
+        editor.receive(batch, 0);
+        QVERIFY(editor.cursorCell() >= 0);
+        QVERIFY(editor.cursorPosition() >= store.lineStart(store.lineCount() - 1));
+        QVERIFY(editor.cursorPosition() <= store.size());
+    }
 }
 
 void LineEditorTest::switchingUtf8KeepsTheCursorsCharacter()

@@ -109,7 +109,18 @@ private:
     qint64 row() const { return m_cursor / m_columns; }
     qint64 rowStart() const { return row() * m_columns; }
     qint64 rowEnd() const { return rowStart() + m_columns; }
-    Cell &cell(qint64 index) { return m_cells[size_t(index - m_baseCell)]; }
+    // Bytes that read back as fewer UTF-8 characters than they were counted
+    // as (a lead and a continuation byte received apart, with a NUL or a
+    // hidden sequence between them) can leave an index outside the window:
+    // it reaches a scratch cell, drawn nowhere, instead of memory.
+    Cell &cell(qint64 index)
+    {
+        if (index < m_baseCell || index >= count()) {
+            m_outside = Cell();
+            return m_outside;
+        }
+        return m_cells[size_t(index - m_baseCell)];
+    }
     void moveTo(qint64 index);
     void padTo(qint64 index);
     void keepPendingStylesAtEnd();
@@ -142,6 +153,7 @@ private:
     qint64 m_base = 0;
     qint64 m_baseCell = 0;
     std::vector<Cell> m_cells;
+    Cell m_outside;
     QByteArray m_trailingStyles; // after the last cell
     QByteArray m_pendingStyles;  // received since the last character
     qint64 m_dirtyCell = 0;
