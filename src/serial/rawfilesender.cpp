@@ -10,6 +10,9 @@ RawFileSender::RawFileSender(SerialPort *port, int lineDelayMs, QObject *parent)
     , m_next(new QTimer(this))
 {
     m_next->setSingleShot(true);
+    // A coarse timer may end a line's pause up to 5 % early, and the pause
+    // is what a slow device was promised.
+    m_next->setTimerType(Qt::PreciseTimer);
     connect(m_next, &QTimer::timeout, this, &RawFileSender::sendNext);
     connect(this, &FileSender::finished, m_next, &QTimer::stop);
 }
