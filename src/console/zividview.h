@@ -224,6 +224,8 @@ private:
     void refresh();
     void updateColumns();
     void keepTopLine(qint64 topLine);
+    // Applies a change to how the text is drawn and lays it out again.
+    void relayOutKeepingTopLine(const std::function<void()> &change);
     int pageRows() const;
     TextExporter::LinePrefix capturePrefix() const;
     qint64 positionAt(const QPoint &point) const;
