@@ -6,9 +6,21 @@ character of the Basic Multilingual Plane and as ranges above it."""
 import sys
 import unicodedata
 
+# Python answers 'F' for every unassigned code point; Unicode's data makes
+# them narrow, but for those in the blocks kept for ideographs.
+IDEOGRAPH_BLOCKS = ((0x3400, 0x4dbf), (0x4e00, 0x9fff), (0xf900, 0xfaff),
+                    (0x20000, 0x2fffd), (0x30000, 0x3fffd))
+
+
+def wide(code):
+    if unicodedata.category(chr(code)) == 'Cn':
+        return any(first <= code <= last for first, last in IDEOGRAPH_BLOCKS)
+    return unicodedata.east_asian_width(chr(code)) in ('W', 'F')
+
+
 ranges = []
 for code in range(0x1100, 0x110000):
-    if unicodedata.east_asian_width(chr(code)) in ('W', 'F'):
+    if wide(code):
         if ranges and ranges[-1][1] == code - 1:
             ranges[-1][1] = code
         else:

@@ -233,6 +233,9 @@ void Utf8Test::cellsAndCopies_data()
                                  << QStringLiteral("├─┤");
     QTest::newRow("emoji is wide") << QByteArray("\xf0\x9f\x98\x80!") << 3 << QStringLiteral("😀!");
     QTest::newRow("CJK is wide") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << 4 << QStringLiteral("中文");
+    QTest::newRow("unassigned is narrow but where ideographs go")
+        << QByteArray("\xe1\x89\x89\xf3\xa0\x82\x80\xf0\xaf\xbf\xbd") << 4
+        << QStringLiteral("\u1249\U000E0080\U0002FFFD");
     QTest::newRow("overlong") << QByteArray("\xc0\xaf" "a") << 3 << QStringLiteral("\ufffd\ufffda");
     QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << 3 << QStringLiteral("\ufffd\ufffd\ufffd");
     QTest::newRow("broken by the next byte") << QByteArray("\xe2\x82x") << 3 << QStringLiteral("\ufffd\ufffdx");
