@@ -5,6 +5,7 @@
 #include "consoleviewport.h"
 #include "testenvironment.h"
 #include "textsearch.h"
+#include "utf8rows.h"
 #include "zividview.h"
 
 #include <QRandomGenerator>
@@ -108,13 +109,16 @@ struct Reference
     int caretColumn = 0;
 };
 
-const QList<QByteArray> fragments = {
-    "a", "Z", " ", "\t", "\n", "\xc3\xa9", "\xc2\xb0", "\xe2\x94\x80", "\xe2\x82\xac", "\xe4\xb8\xad",
-    "\xf0\x9f\x98\x80", "\xc3", "\xe2\x82", "\xf0\x9f\x98", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80",
+// Lines of these alone are counted eight bytes at a time.
+const QList<QByteArray> wellFormed = {
+    "a", "Z", " ", "\n", "\xc3\xa9", "\xc2\xb0", "\xe2\x94\x80", "\xe2\x82\xac", "\xe4\xb8\xad", "\xea\xb0\x80",
+};
+const QList<QByteArray> anything = wellFormed + QList<QByteArray> {
+    "\t", "\xf0\x9f\x98\x80", "\xc3", "\xe2\x82", "\xf0\x9f\x98", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80",
     "\xf4\x90\x80\x80", "\x80", "\xbf", "\xff", "\xfe",
 };
 
-QByteArray randomBytes(QRandomGenerator &random, int count)
+QByteArray randomBytes(QRandomGenerator &random, int count, const QList<QByteArray> &fragments)
 {
     QByteArray bytes;
     for (int i = 0; i < count; ++i)
@@ -185,6 +189,8 @@ private slots:
     void initTestCase() { initTestEnvironment(); }
     void randomBatchesLayOutAsOne();
     void splitAtEveryByte();
+    void linesCountedAsWalked_data();
+    void linesCountedAsWalked();
     void cellsAndCopies_data();
     void cellsAndCopies();
     void backspaceTakesACharacter_data();
@@ -198,8 +204,8 @@ private slots:
 void Utf8Test::randomBatchesLayOutAsOne()
 {
     QRandomGenerator random(25);
-    for (int round = 0; round < 400; ++round) {
-        const QByteArray bytes = randomBytes(random, 1 + int(random.bounded(30)));
+    for (int round = 0; round < 600; ++round) {
+        const QByteArray bytes = randomBytes(random, 1 + int(random.bounded(30)), round % 3 ? anything : wellFormed);
         QList<QByteArray> batches;
         for (int at = 0; at < bytes.size();) {
             const int length = 1 + int(random.bounded(6));
@@ -219,6 +225,32 @@ void Utf8Test::splitAtEveryByte()
             const QString fault = checkLayout({bytes.left(split), bytes.mid(split)}, columns);
             QVERIFY2(fault.isEmpty(), qPrintable(fault));
         }
+    }
+}
+
+void Utf8Test::linesCountedAsWalked_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("cut at a word's end") << QByteArray("123456\xe2\x82");
+    QTest::newRow("two-byte overlong") << QByteArray("1234567\xc0\xaf" "ab");
+    QTest::newRow("three-byte overlong") << QByteArray("12345\xe0\x80\xaf" "ab");
+    QTest::newRow("surrogate") << QByteArray("1234567\xed\xa0\x80");
+    QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80" "1234");
+    QTest::newRow("stray continuations") << QByteArray("1234\x80\x80\xc3\xa9");
+    QTest::newRow("wide across words") << QByteArray("123456\xe4\xb8\xad\xe4\xb8\xad" "a\xc3\xa9");
+}
+
+// A finished line's rows, counted from its bytes, at any width.
+void Utf8Test::linesCountedAsWalked()
+{
+    QFETCH(QByteArray, line);
+    for (int columns = 1; columns <= 12; ++columns) {
+        const Reference expected(line + '\n', columns);
+        const qint64 rows = qint64(expected.rowStarts.size()) - 1;
+        QCOMPARE(Utf8Rows::layOut(line.constData(), line.size(), true, columns).rows, rows);
+        for (qint64 row = 1; row < rows; ++row)
+            QCOMPARE(Utf8Rows::layOut(line.constData(), line.size(), true, columns, row).wantedStart,
+                     expected.rowStarts[size_t(row)]);
     }
 }
 
