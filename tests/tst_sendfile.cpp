@@ -1,4 +1,5 @@
 #include "connectionbar.h"
+#include "filesender.h"
 #include "tarnterm.h"
 #include "terminalfixture.h"
 #include "testenvironment.h"
@@ -21,6 +22,7 @@ private slots:
     void arrivesExactly();
     void lineDelayPausesAfterEachLine();
     void cancelRefusesKeysMeanwhile();
+    void cancelToldAgainWhenAsked();
     void unplugStopsIt();
     void windowGoesMidSend();
 
@@ -99,6 +101,26 @@ void SendFileTest::cancelRefusesKeysMeanwhile()
     QCOMPARE(arrived, QByteArray(arrived.size(), 'A'));
     emit fixture.console()->keyInput('z', QStringLiteral("z"));
     QCOMPARE(fixture.device.readAtLeast(1), QByteArray("z"));
+}
+
+// A receiver that purged its line after a slow byte lost the cancel with
+// it; when it asks for the block again it is told again.
+void SendFileTest::cancelToldAgainWhenAsked()
+{
+    const QByteArray cancel(2, '\x18');
+    TerminalFixture fixture;
+    QVERIFY(fixture.plugAndConnect());
+    QVERIFY(fixture.window()->sendFileByProtocol(writeFile(QByteArray(4096, 'A')), QStringLiteral("ymodem")));
+    QVERIFY(fixture.device.write("C"));
+    QCOMPARE(fixture.device.readAtLeast(133).size(), 133);
+    fixture.window()->findChild<FileSender *>()->cancel();
+    QCOMPARE(fixture.device.readAtLeast(2), cancel);
+    QVERIFY(fixture.device.write("\x15"));
+    QCOMPARE(fixture.device.readAtLeast(2), cancel);
+    // What else the device sends is its own again.
+    QVERIFY(fixture.device.write("C> "));
+    QTRY_VERIFY(fixture.console()->toPlainText().endsWith(QStringLiteral("C> ")));
+    QCOMPARE(fixture.device.readAvailable(), QByteArray());
 }
 
 void SendFileTest::unplugStopsIt()

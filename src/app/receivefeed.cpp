@@ -58,7 +58,7 @@ void ReceiveFeed::readFrom(SerialPort *port)
     if (m_receiveLog)
         m_receiveLog->append(batch);
     m_hexView->appendData(batch);
-    if (m_transfer && m_transfer->isRunning()) {
+    if (m_transfer && m_transfer->takesReceived()) {
         batch = m_transfer->takeReceived(batch);
         if (batch.isEmpty())
             return;

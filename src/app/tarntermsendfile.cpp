@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -110,7 +111,7 @@ bool TarnTerm::startFileSend(FileSender *sender, const QString &fileName)
     connect(sender, &FileSender::finished, this, [this, sender, progress](const QString &outcome) {
         connectionBar->addNotice(outcome);
         fileSender = nullptr;
-        sender->deleteLater();
+        QTimer::singleShot(FileSender::keptAfterFinishedMs, sender, &QObject::deleteLater);
         progress->deleteLater();
     });
     return true;

@@ -33,6 +33,11 @@ public:
     // Takes what the device sent while this runs. Returns what goes on to
     // the console; a protocol keeps the bytes that are its own.
     virtual QByteArray takeReceived(const QByteArray &bytes) { return bytes; }
+    // Whether what the device sends goes to takeReceived(): while the send
+    // runs, and for a protocol a while after a cancel.
+    virtual bool takesReceived() const { return m_running; }
+    // How long a finished send is kept, so that it may still answer.
+    static constexpr int keptAfterFinishedMs = 10000;
 
 signals:
     void progressed(qint64 sent, qint64 total);

@@ -1,9 +1,12 @@
 #include "xmodemfilesender.h"
 
 #include "serialport.h"
+#include "xmodemblock.h"
 
 #include <QFileInfo>
 #include <QTimer>
+
+#include <algorithm>
 
 XmodemFileSender::XmodemFileSender(SerialPort *port, XmodemTransfer::Protocol protocol, QObject *parent)
     : FileSender(port, parent)
@@ -35,10 +38,16 @@ void XmodemFileSender::prepare()
     m_transfer = std::make_unique<XmodemTransfer>(m_protocol, &file(), name, total());
 }
 
+bool XmodemFileSender::takesReceived() const
+{
+    return isRunning()
+        || (portIsOpen() && m_cancelTold.isValid() && !m_cancelTold.hasExpired(keptAfterFinishedMs));
+}
+
 QByteArray XmodemFileSender::takeReceived(const QByteArray &bytes)
 {
     if (!isRunning())
-        return bytes;
+        return answerAfterCancel(bytes);
     // The receiver's 'C' may come before the first pass of the event loop.
     if (!m_transfer)
         prepare();
@@ -47,6 +56,21 @@ QByteArray XmodemFileSender::takeReceived(const QByteArray &bytes)
     // away before it starts must not hold the transfer open for ever.
     pass(notOurs.size() < bytes.size());
     return notOurs;
+}
+
+// A receiver that timed out on a slow byte purges its line, losing the
+// cancel with it, and asks again for as long as its retries last (lrzsz's
+// rb: some 40 s). Asking is all it sends, so it is told once more.
+QByteArray XmodemFileSender::answerAfterCancel(const QByteArray &bytes)
+{
+    const bool asking = !bytes.isEmpty()
+        && std::all_of(bytes.begin(), bytes.end(), [](char byte) {
+               return byte == XmodemBlock::NAK || byte == XmodemBlock::CRC_START;
+           });
+    if (!asking || !takesReceived())
+        return bytes;
+    port()->writeBytes(QByteArray(2, XmodemBlock::CAN));
+    return {};
 }
 
 void XmodemFileSender::timedOut()
@@ -62,6 +86,7 @@ void XmodemFileSender::abandon()
     if (!m_transfer)
         return;
     m_transfer->cancel(tr("cancelled"));
+    m_cancelTold.start();
     const QByteArray output = m_transfer->takeOutput();
     if (portIsOpen() && !output.isEmpty())
         port()->writeBytes(output);

@@ -3,6 +3,8 @@
 #include "filesender.h"
 #include "xmodemtransfer.h"
 
+#include <QElapsedTimer>
+
 #include <memory>
 
 class QTimer;
@@ -21,6 +23,7 @@ public:
     // File bytes the receiver acknowledged.
     qint64 sent() const override;
     QByteArray takeReceived(const QByteArray &bytes) override;
+    bool takesReceived() const override;
 
 protected:
     void begin() override;
@@ -32,9 +35,11 @@ private:
     // and reports the end.
     void pass(bool waitAgain);
     void timedOut();
+    QByteArray answerAfterCancel(const QByteArray &bytes);
 
     XmodemTransfer::Protocol m_protocol;
     std::unique_ptr<XmodemTransfer> m_transfer;
     QTimer *m_answerTimer;
     qint64 m_reported = -1;
+    QElapsedTimer m_cancelTold;
 };
