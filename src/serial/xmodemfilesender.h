@@ -35,11 +35,15 @@ private:
     // and reports the end.
     void pass(bool waitAgain);
     void timedOut();
+    // Gives the transfer the receiver's held request, a moment after it came.
+    void answerRequest();
     QByteArray answerAfterCancel(const QByteArray &bytes);
 
     XmodemTransfer::Protocol m_protocol;
     std::unique_ptr<XmodemTransfer> m_transfer;
     QTimer *m_answerTimer;
+    QTimer *m_requestTimer;
+    QByteArray m_heldRequest;
     qint64 m_reported = -1;
     QElapsedTimer m_cancelTold;
 };
