@@ -120,21 +120,36 @@ void ConsoleViewportTest::doubleClickSelectsAWord()
 
 void ConsoleViewportTest::erasedTextLeavesTheSelection_data()
 {
+    QTest::addColumn<QByteArray>("beforeMark");
+    QTest::addColumn<QByteArray>("afterMark");
+    QTest::addColumn<bool>("utf8");
     QTest::addColumn<QByteArray>("batch");
     QTest::addColumn<Selection>("selection");
-    QTest::newRow("no backspace") << QByteArray("xy") << Selection(2, 8);
-    QTest::newRow("into the selection") << QByteArray("\b\b\bXYZ") << Selection(2, 7);
-    QTest::newRow("past its start") << QByteArray(9, '\b') << Selection(1, 1);
+    const QByteArray none;
+    QTest::newRow("no backspace") << QByteArray("abcdefghij") << none << false << QByteArray("xy") << Selection(2, 8);
+    QTest::newRow("into the selection") << QByteArray("abcdefghij") << none << false << QByteArray("\b\b\bXYZ")
+                                        << Selection(2, 7);
+    QTest::newRow("past its start") << QByteArray("abcdefghij") << none << false << QByteArray(9, '\b')
+                                    << Selection(1, 1);
+    // \u20ac is three bytes, and one backspace takes them all.
+    QTest::newRow("a whole UTF-8 character") << QByteArray("abcdefg\xe2\x82\xac") << none << true << QByteArray("\b")
+                                             << Selection(2, 7);
+    // Backspaces stop at the mark after "abcdefg\n", so the selection does too.
+    QTest::newRow("not past a mark") << QByteArray("abcdefg") << QByteArray("ij") << false << QByteArray(5, '\b')
+                                     << Selection(2, 8);
 }
 
 void ConsoleViewportTest::erasedTextLeavesTheSelection()
 {
+    QFETCH(QByteArray, beforeMark);
+    QFETCH(QByteArray, afterMark);
+    QFETCH(bool, utf8);
     QFETCH(QByteArray, batch);
     QFETCH(Selection, selection);
-    Screen screen("abcdefghij");
+    Screen screen(beforeMark, afterMark);
+    screen.text.setUtf8(utf8);
     screen.view.select(8, 2);
-    screen.view.keepSelectionBefore(batch);
-    screen.text.append(batch, 0);
+    screen.view.keepSelectionBefore(screen.text.append(batch, 0));
     QCOMPARE(screen.view.selection(), selection);
 }
 

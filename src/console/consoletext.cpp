@@ -121,12 +121,12 @@ void ConsoleText::markSeen()
     m_changes.tailLine = m_lineCount;
 }
 
-void ConsoleText::append(const QByteArray &batch)
+qint64 ConsoleText::append(const QByteArray &batch)
 {
-    append(batch, QDateTime::currentMSecsSinceEpoch());
+    return append(batch, QDateTime::currentMSecsSinceEpoch());
 }
 
-void ConsoleText::append(const QByteArray &batch, qint64 arrival)
+qint64 ConsoleText::append(const QByteArray &batch, qint64 arrival)
 {
     const ReceivedText received = ReceivedText::fromBatch(batch, m_crOpen, m_utf8);
     // Backspaces never reach back past a mark.
@@ -148,6 +148,7 @@ void ConsoleText::append(const QByteArray &batch, qint64 arrival)
     }
     if (m_colours)
         coloursChanged(changedFrom);
+    return changedFrom;
 }
 
 // Every line a batch started shares its time, so the first one is the only

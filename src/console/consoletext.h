@@ -41,9 +41,10 @@ public:
 
     // Takes one received batch through the console's byte rules. Backspaces
     // stop at the last mark. The lines it starts began at `arrival`
-    // (milliseconds since the epoch), or now.
-    void append(const QByteArray &batch);
-    void append(const QByteArray &batch, qint64 arrival);
+    // (milliseconds since the epoch), or now. Returns where the batch's text
+    // begins: before the size it found if its backspaces erased any.
+    qint64 append(const QByteArray &batch);
+    qint64 append(const QByteArray &batch, qint64 arrival);
     void clear();
     // Line editing: the last line's characters from `from` (not before the
     // line's start) on are replaced by `count` bytes, which hold no CR and

@@ -3,7 +3,6 @@
 #include "cellwalker.h"
 #include "consolerows.h"
 #include "consoletext.h"
-#include "receivedtext.h"
 
 #include <QChar>
 
@@ -83,15 +82,6 @@ void ConsoleViewport::selectUtf8WordAt(qint64 position)
     while (to < m_text.size() && inWord(to))
         to += length(to);
     select(from, to);
-}
-
-void ConsoleViewport::keepSelectionBefore(const QByteArray &batch)
-{
-    if (m_anchor == m_cursor || !batch.contains('\b'))
-        return;
-    const qint64 kept = std::max<qint64>(0, m_text.size() - ReceivedText::fromBatch(batch).screenErasures);
-    m_anchor = std::min(m_anchor, kept);
-    m_cursor = std::min(m_cursor, kept);
 }
 
 void ConsoleViewport::keepSelectionBefore(qint64 position)

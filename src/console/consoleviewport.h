@@ -28,12 +28,9 @@ public:
     // A double click: the word under the position, or the one character
     // there when it is no word character.
     void selectWordAt(qint64 position);
-    // Before the batch is appended: a selection over the text its
-    // backspaces erase keeps only what is left of it, so it never covers
-    // the text written in its place.
-    void keepSelectionBefore(const QByteArray &batch);
-    // The text from `position` on was written again: the selection keeps
-    // what is before it.
+    // The text from `position` on was erased or written again: the
+    // selection keeps what is before it, so it never covers the text
+    // written in its place.
     void keepSelectionBefore(qint64 position);
 
     // Pinned, the view shows the end and received output keeps it there.

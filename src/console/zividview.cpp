@@ -63,15 +63,15 @@ void ZIvidView::displayBatches(const QList<QByteArray> &batches, const QList<qin
     followOutput();
 }
 
-// Backspaces from the device erase text from the end.
+// Backspaces from the device erase text from the end; a selection over
+// what they erase keeps what is left of it.
 void ZIvidView::appendBatch(const QByteArray &batch, qint64 arrival)
 {
     if (m_lineEditor) {
         receiveEdited(batch, arrival);
         return;
     }
-    m_consoleViewport.keepSelectionBefore(batch);
-    m_text.append(batch, arrival);
+    m_consoleViewport.keepSelectionBefore(m_text.append(batch, arrival));
 }
 
 // Notes the first row that changed, so that a view that did not scroll
